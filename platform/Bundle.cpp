@@ -1,0 +1,58 @@
+#include "platform/Bundle.h"
+
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "platform/Paths.h"
+
+namespace platform {
+
+namespace fs = std::filesystem;
+
+namespace {
+std::string executableDirectory() {
+  std::error_code ec;
+  fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+  if (ec) return ".";
+  return exe.parent_path().string();
+}
+
+bool isDirectory(const fs::path& p) {
+  std::error_code ec;
+  return fs::is_directory(p, ec);
+}
+}  // namespace
+
+Bundle::Bundle() {
+  const fs::path exeDir = executableDirectory();
+  const fs::path candidates[] = {
+      exeDir / ".." / QUILLON_INSTALL_DATADIR / "quillon",
+      exeDir / "resources",
+      fs::path(QUILLON_BUILD_RESOURCE_DIR),
+  };
+  for (const auto& c : candidates) {
+    if (isDirectory(c)) {
+      resourcePath_ = fs::weakly_canonical(c).string();
+      return;
+    }
+  }
+  resourcePath_ = QUILLON_BUILD_RESOURCE_DIR;
+}
+
+Bundle& Bundle::mainBundle() {
+  static Bundle bundle;
+  return bundle;
+}
+
+std::optional<std::string> Bundle::pathForResource(const std::string& name,
+                                                   const std::string& type) const {
+  if (name.empty() || name.find('/') != std::string::npos) return std::nullopt;
+  std::string file = type.empty() ? name : name + "." + type;
+  std::string path = stringByAppendingPathComponent(resourcePath_, file);
+  std::error_code ec;
+  if (!fs::is_regular_file(path, ec)) return std::nullopt;
+  return path;
+}
+
+}  // namespace platform

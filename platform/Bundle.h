@@ -1,0 +1,30 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace platform {
+
+// The application's resources (images, reference notes). Looked up, in order:
+//   <exe dir>/../share/quillon   (installed)
+//   <exe dir>/resources, <build dir>/resources (in the build tree)
+class Bundle {
+ public:
+  static Bundle& mainBundle();
+
+  // Path of "<name>.<type>" (type may be empty when name has its extension),
+  // or none when no such file exists.
+  std::optional<std::string> pathForResource(const std::string& name,
+                                             const std::string& type = "") const;
+
+  const std::string& resourcePath() const { return resourcePath_; }
+
+  // For tests and tools: look in this directory first.
+  void setResourcePath(const std::string& dir) { resourcePath_ = dir; }
+
+ private:
+  Bundle();
+  std::string resourcePath_;
+};
+
+}  // namespace platform

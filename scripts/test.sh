@@ -1,0 +1,120 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test:
+#   1. unit tests                      (build/)
+#   2. system tests on a real PulseAudio server and a real X display (Xvfb)
+#   3. unit tests under AddressSanitizer + UndefinedBehaviorSanitizer (build-asan/)
+#   4. the audio-thread tests under ThreadSanitizer (build-tsan/)
+#   5. each libFuzzer target for QUILLON_FUZZ_SECONDS (default 60) (build-fuzz/)
+# Set QUILLON_QUICK=1 to run only stages 1 and 2.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+ROOT=$(pwd)
+JOBS=$(nproc)
+FUZZ_SECONDS=${QUILLON_FUZZ_SECONDS:-60}
+
+./scripts/install-deps.sh
+
+passed=0
+failed=0
+count_ctest() {  # adds the totals of a ctest log to passed/failed
+  local line total nfail
+  line=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$1" | tail -1 || true)
+  [ -n "$line" ] || return 0
+  total=$(sed -E 's/.*out of ([0-9]+).*/\1/' <<<"$line")
+  nfail=$(sed -E 's/.*passed, ([0-9]+) tests? failed.*/\1/' <<<"$line")
+  passed=$((passed + total - nfail))
+  failed=$((failed + nfail))
+}
+status=0
+stage() { echo; echo "=== $*"; }
+
+LOGDIR=$(mktemp -d)
+SERVERS_DIR=$(mktemp -d)
+PA_PID=""
+XVFB_PID=""
+PACAT_PID=""
+cleanup() {
+  for pid in $PACAT_PID $PA_PID $XVFB_PID; do
+    kill "$pid" 2>/dev/null || true
+  done
+  for pid in $PACAT_PID $PA_PID $XVFB_PID; do
+    while kill -0 "$pid" 2>/dev/null; do sleep 0.1; done
+  done
+  rm -rf "$SERVERS_DIR"
+}
+trap cleanup EXIT
+
+# Tests never touch the user's own preferences, documents or caches.
+export HOME="$SERVERS_DIR/home"
+export XDG_CONFIG_HOME="$HOME/.config" XDG_CACHE_HOME="$HOME/.cache" XDG_DOCUMENTS_DIR="$HOME/Documents"
+mkdir -p "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME" "$XDG_DOCUMENTS_DIR"
+
+stage "build"
+QUILLON_BUILD_DIR=build ./scripts/build.sh
+
+stage "unit tests"
+(cd build && ctest -L unit -j"$JOBS" --output-on-failure --timeout 300) 2>&1 | tee "$LOGDIR/unit.log" || status=1
+count_ctest "$LOGDIR/unit.log"
+
+stage "system tests (PulseAudio null sink, Xvfb)"
+pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no \
+  --load="module-null-sink sink_name=nullsink rate=22050 channels=1 format=s16le" \
+  --load="module-native-protocol-unix auth-anonymous=1 socket=$SERVERS_DIR/pulse.sock" \
+  >"$SERVERS_DIR/pa.log" 2>&1 &
+PA_PID=$!
+export PULSE_SERVER=unix:$SERVERS_DIR/pulse.sock
+for _ in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
+# An idle null sink runs in blocks of up to 2 s; a quiet low-latency stream keeps it brisk.
+pacat --playback -d nullsink --latency-msec=20 --raw --rate=22050 --channels=1 --format=s16le /dev/zero &
+PACAT_PID=$!
+Xvfb :99 -screen 0 1280x1024x24 -nolisten tcp >"$SERVERS_DIR/xvfb.log" 2>&1 &
+XVFB_PID=$!
+export DISPLAY=:99
+for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
+sleep 2
+(cd build && ctest -L system --output-on-failure --timeout 600) 2>&1 | tee "$LOGDIR/system.log" || status=1
+count_ctest "$LOGDIR/system.log"
+cleanup
+PA_PID="" XVFB_PID="" PACAT_PID=""
+unset PULSE_SERVER DISPLAY
+SERVERS_DIR=$(mktemp -d)
+
+if [ "${QUILLON_QUICK:-0}" != "1" ]; then
+  stage "unit tests under ASan + UBSan"
+  QUILLON_BUILD_DIR=build-asan ./scripts/build.sh -DQUILLON_SANITIZE=ON -DQUILLON_BENCH=OFF
+  (cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+     ctest -L unit -j"$JOBS" --output-on-failure --timeout 600) 2>&1 | tee "$LOGDIR/asan.log" || status=1
+  count_ctest "$LOGDIR/asan.log"
+
+  stage "audio-thread tests under TSan"
+  QUILLON_BUILD_DIR=build-tsan ./scripts/build.sh -DQUILLON_TSAN=ON -DQUILLON_BENCH=OFF
+  if TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
+       build-tsan/tests/quillon_unit_tests --gtest_filter='*ThreadTest*' 2>&1 | tee "$LOGDIR/tsan.log"; then
+    n=$(grep -cE '^\[       OK \]' "$LOGDIR/tsan.log" || true); passed=$((passed + n))
+  else
+    status=1; failed=$((failed + 1))
+  fi
+
+  stage "fuzzing (${FUZZ_SECONDS} s per target)"
+  QUILLON_BUILD_DIR=build-fuzz CC=clang CXX=clang++ ./scripts/build.sh \
+    -DQUILLON_FUZZ=ON -DQUILLON_BENCH=OFF -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
+  for fuzzer in build-fuzz/tests/*Fuzz; do
+    [ -x "$fuzzer" ] || continue
+    name=$(basename "$fuzzer")
+    corpus=$(mktemp -d)
+    # Seeds are written by the unit tests of the parser under test.
+    if [ -d "build/fuzz-corpus/$name" ]; then cp -r "build/fuzz-corpus/$name/." "$corpus/"; fi
+    echo "--- $name"
+    if "$fuzzer" -max_total_time="$FUZZ_SECONDS" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+         "$corpus" >"$LOGDIR/$name.log" 2>&1; then
+      passed=$((passed + 1)); tail -3 "$LOGDIR/$name.log"
+    else
+      failed=$((failed + 1)); status=1; tail -60 "$LOGDIR/$name.log"
+    fi
+    rm -rf "$corpus"
+  done
+fi
+
+echo
+echo "quillon: $passed passed, $failed failed"
+exit $status
