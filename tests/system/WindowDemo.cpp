@@ -56,9 +56,21 @@ class Demo : public ApplicationDelegate {
     app.window()->addSubview(backdrop);
     app.window()->makeKeyAndVisible();
 
-    app.setKeyHandler([](Key key, unsigned modifiers) {
-      if (key != keyForCharacter('k')) return false;
-      say("key k, modifiers %.0f", modifiers);
+    app.setKeyHandler([&app, button = first.get()](Key key, unsigned modifiers) {
+      if (key == keyForCharacter('k')) {
+        say("key k, modifiers %.0f", modifiers);
+      } else if (key == keyForCharacter('a')) {
+        // Half a second of fading: the loop draws frames until it ends.
+        View::beginAnimations("fade");
+        View::setAnimationDuration(0.5);
+        button->setAlpha(button->alpha() < 1 ? 1 : 0.2);
+        View::commitAnimations();
+        say("animating");
+      } else if (key == keyForCharacter('f')) {
+        say("frames drawn %.0f", static_cast<double>(app.framesDrawn()));
+      } else {
+        return false;
+      }
       return true;
     });
 

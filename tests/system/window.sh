@@ -67,6 +67,30 @@ expect_line "background touched at 300,20"
 xdotool windowfocus --sync "$WID"
 xdotool key k
 expect_line "key k, modifiers 0"
+# An animation is drawn frame by frame; once it is over, nothing more is drawn
+# until something happens. Each 'f' reports the count, then is one picture.
+frames() {
+  for _ in $(seq 50); do
+    [ "$(grep -c '^frames drawn' "$OUT")" -ge "$1" ] && break
+    sleep 0.1
+  done
+  grep '^frames drawn' "$OUT" | awk '{print $3}' | sed -n "$1p"
+}
+xdotool key f
+before=$(frames 1)
+xdotool key a
+expect_line "animating"
+sleep 1
+xdotool key f
+after=$(frames 2)
+sleep 0.5
+xdotool key f
+idle=$(frames 3)
+[ -n "$before" ] && [ -n "$after" ] && [ -n "$idle" ] || fail "frame counts missing"
+# Two pictures for the keys, the rest for the half-second fade.
+[ "$after" -ge $((before + 8)) ] || fail "the fade was not drawn frame by frame: $before $after"
+[ "$idle" -eq $((after + 1)) ] || fail "drew while idle: $after $idle"
+
 xdotool key ctrl+q
 for _ in $(seq 100); do
   kill -0 "$PID" 2>/dev/null || break
@@ -78,4 +102,4 @@ wait "$PID" || status=$?
 [ "$status" -eq 0 ] || fail "exit status $status"
 expect_line "quit with status 0"
 [ "$(grep -c pressed "$OUT")" -eq 2 ] || fail "unexpected presses"
-echo "window.sh: ok"
+echo "window.sh: ok ($before -> $after frames over the fade)"
