@@ -93,6 +93,7 @@ TEST(QuillonAnalyseTest, SharpAReadsPlusSevenCentsInEveryPass) {
     const ToolRun run = analyse("--json " + file);
     ASSERT_EQ(0, run.status) << run.err;
     const auto all = passes(run.out);
+    EXPECT_EQ("", run.err);
     ASSERT_EQ(12u, all.size()) << "3 s at four passes a second";
     int frames = 0;
     for (const auto& p : all) {
@@ -117,6 +118,17 @@ TEST(QuillonAnalyseTest, TextOutputAndSummary) {
 
   const ToolRun calibrated = analyse("--json --calibration 442 " + file);
   for (const auto& p : passes(calibrated.out)) EXPECT_NEAR(7.31 - 7.85, p.cents, 0.1);
+}
+
+TEST(QuillonAnalyseTest, SaysSoWhenARecordingOverflowsTheSampleBuffer) {
+  // At 96 kHz three 0.1 s reads (57600 bytes) do not fit the 44100-byte
+  // buffer: every other pass loses one, as it would on the tuner screen.
+  const std::string file = recording("96k.aiff", aifftest::tone(96000, 1.0, 110.5, 5), 96000);
+  const ToolRun run = analyse("--json " + file);
+  ASSERT_EQ(0, run.status) << run.err;
+  for (const auto& p : passes(run.out)) EXPECT_EQ(19200, p.frames);
+  EXPECT_NE(std::string::npos, run.err.find("warning: 0.2 s of the recording did not fit"))
+      << run.err;
 }
 
 TEST(QuillonAnalyseTest, SilenceReadsNoNote) {
