@@ -188,18 +188,22 @@ void Tuning::processSampleBuffer(const AudioSampleBuffer& buffer) {
 
   const platform::SplitComplex split{realp_, imagp_};
   fftsetup_->zipRealInput(split, fftSize_);
-  platform::FFT::zvabsRealInput(split, fftn_, size);
 
-  // Leaky accumulation in double. Both spectra are symmetric about size / 2,
-  // so the upper half is a mirror of the lower.
+  // Magnitudes and the leaky accumulation (in double) for bins 0 ... size / 2;
+  // for real input both spectra are symmetric about size / 2, so the upper
+  // half is the mirror of the lower.
   const int half = size / 2;
+  platform::FFT::zvabs(split, fftn_, half + 1);
   float* running = fft_;
-  const float* latest = fftn_;
+  float* latest = fftn_;
   for (int k = 0; k <= half; ++k) {
     running[k] = static_cast<float>(kDecay * static_cast<double>(running[k]) +
                                     static_cast<double>(latest[k]));
   }
-  for (int k = 1; k < half; ++k) running[size - k] = running[k];
+  for (int k = 1; k < half; ++k) {
+    latest[size - k] = latest[k];
+    running[size - k] = running[k];
+  }
 
   findMaxima();
   clearTuningData();
