@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdlib>
@@ -23,8 +24,9 @@ struct ToolRun {
 ToolRun analyse(const std::string& args) {
   const std::string outPath = aifftest::tempPath("analyse.out");
   const std::string errPath = aifftest::tempPath("analyse.err");
-  const std::string command = std::string(QUILLON_BINARY_DIR) + "/tools/quillon-analyse " + args +
-                              " >" + outPath + " 2>" + errPath;
+  const std::string tool = std::string(QUILLON_BINARY_DIR) + "/tools/quillon-analyse";
+  if (access(tool.c_str(), X_OK) != 0) ADD_FAILURE() << "build " << tool << " first";
+  const std::string command = tool + " " + args + " >" + outPath + " 2>" + errPath;
   ToolRun run;
   const int raw = std::system(command.c_str());
   run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
