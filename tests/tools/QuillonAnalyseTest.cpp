@@ -186,6 +186,10 @@ TEST(QuillonAnalyseTest, UnreadableFilesAndBadArguments) {
   EXPECT_EQ(1, run.status);
   EXPECT_EQ("quillon-analyse: " + missing + ": No such file or directory\n", run.err);
 
+  run = analyse(aifftest::tempPath(""));
+  EXPECT_EQ(1, run.status);
+  EXPECT_NE(std::string::npos, run.err.find(": Is a directory\n")) << run.err;
+
   const std::string stereo = aifftest::tempPath("stereo.aiff");
   aiff_data* aiff = aiff_open(stereo.c_str(), "w");
   aiff_write_header(aiff, 22050, 2, 16, 1);
