@@ -22,14 +22,14 @@ struct Voice {
 
 Voice voiceFor(Instrument instrument, double f0) {
   // Lower strings ring longer.
-  const double ring = std::pow(110.0 / f0, 0.35);
+  const double ring = std::pow(110.0 / f0, 0.25);
   switch (instrument) {
     case Instrument::SteelString:
       return {0.18, 1.0, 1.6 * ring, 2.2, 0.003, 0.04};
     case Instrument::NylonString:
       return {0.22, 1.5, 1.0 * ring, 4.0, 0.005, 0.02};
     case Instrument::Banjo:
-      return {0.12, 0.8, 0.55 * ring, 3.0, 0.002, 0.06};
+      return {0.12, 0.8, 1.3 * ring, 3.0, 0.002, 0.06};
     case Instrument::Bowed:
       return {0.0, 1.0, 0.0, 0.0, 0.12, 0.01};
   }
