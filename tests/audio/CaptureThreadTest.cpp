@@ -91,7 +91,7 @@ TEST(CaptureThreadTest, BusyFeederAgainstRefreshes) {
   std::thread feeder([&] {
     int16_t next = 0;
     int16_t block[700];
-    for (int round = 0; round < 2000; ++round) {
+    for (int round = 0; round < 600; ++round) {
       const int frames = 100 + (round * 37) % 600;
       for (int i = 0; i < frames; ++i) block[i] = next++;
       AudioUnitProcessInput(source.audioUnit(), block, uint32_t(frames * 2));
