@@ -73,6 +73,9 @@ TEST(CaptureThreadTest, SdlCaptureThreadAgainstRefreshes) {
   controller.refresh();
   EXPECT_GT(controller.offered, 0);
   EXPECT_EQ(controller.offered, controller.seen);
+  // Once stopped, the device thread is gone: nothing more arrives.
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  EXPECT_EQ(controller.seen, controller.offered);
 }
 
 TEST(CaptureThreadTest, BusyFeederAgainstRefreshes) {
