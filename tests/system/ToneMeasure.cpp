@@ -1,6 +1,6 @@
 // Measures the frequency of the steady part of a recorded tone.
 //
-//   quillon_measure_tone FILE.raw RATE EXPECTED_HZ TOLERANCE_CENTS
+//   quillon_measure_tone FILE.raw RATE EXPECTED_HZ TOLERANCE_CENTS [MAX_RESIDUAL_PERCENT]
 //
 // FILE.raw holds signed 16-bit little-endian mono samples at RATE Hz. The
 // steady part is the longest run of 20 ms blocks whose level is within 10 %
@@ -9,7 +9,8 @@
 // the two samples around it: (crossings - 1) periods over the time from the
 // first to the last. A sine fitted at that frequency by least squares gives
 // the residual, which shows dropouts or distortion. Exit status 0 when the
-// frequency is within the tolerance, 1 when not, 2 on bad input.
+// frequency is within the tolerance (and the residual within its limit, when
+// one is given), 1 when not, 2 on bad input.
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -35,14 +36,17 @@ std::vector<double> readSamples(const char* path) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 5) {
-    std::fprintf(stderr, "usage: %s FILE.raw RATE EXPECTED_HZ TOLERANCE_CENTS\n", argv[0]);
+  if (argc != 5 && argc != 6) {
+    std::fprintf(stderr,
+                 "usage: %s FILE.raw RATE EXPECTED_HZ TOLERANCE_CENTS [MAX_RESIDUAL_PERCENT]\n",
+                 argv[0]);
     return 2;
   }
   const std::vector<double> x = readSamples(argv[1]);
   const double rate = std::atof(argv[2]);
   const double expected = std::atof(argv[3]);
   const double tolerance = std::atof(argv[4]);
+  const double maxResidual = argc == 6 ? std::atof(argv[5]) : -1;
   if (rate <= 0 || expected <= 0) {
     std::fprintf(stderr, "bad rate or expected frequency\n");
     return 2;
@@ -133,5 +137,13 @@ int main(int argc, char** argv) {
       "steady part %.3f s to %.3f s: %.4f Hz (%+.3f cents from %.2f Hz), amplitude %.0f, "
       "residual %.2f %%\n",
       from / rate, to / rate, frequency, cents, expected, amplitude, 100 * residualRatio);
-  return std::fabs(cents) <= tolerance ? 0 : 1;
+  if (std::fabs(cents) > tolerance) {
+    std::printf("off by more than %.2f cents\n", tolerance);
+    return 1;
+  }
+  if (maxResidual >= 0 && 100 * residualRatio > maxResidual) {
+    std::printf("not a clean sine: residual above %.2f %%\n", maxResidual);
+    return 1;
+  }
+  return 0;
 }

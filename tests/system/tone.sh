@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Plays the violin's A string with quillon-tone into the PulseAudio null sink,
 # records the sink's monitor and checks that what came out is 440 Hz within
-# one cent.
+# one cent, as a clean sine.
 #   tone.sh QUILLON_TONE MEASURE_TOOL
 set -euo pipefail
 TONE=$1
@@ -32,4 +32,5 @@ wait "$REC_PID" 2>/dev/null || true
 REC_PID=""
 
 echo "recorded $(stat -c %s "$WORK/tone.raw") bytes"
-"$MEASURE" "$WORK/tone.raw" 22050 440 1
+# Within one cent, and a clean sine (no dropouts, no clipping) while it holds.
+"$MEASURE" "$WORK/tone.raw" 22050 440 1 2
