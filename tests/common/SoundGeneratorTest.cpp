@@ -7,6 +7,7 @@
 #include "common/SoundGenerator.h"
 #include "platform/AudioUnit.h"
 #include "platform/RunLoop.h"
+#include "tests/support/AllocationCounter.h"
 
 namespace {
 
@@ -167,6 +168,23 @@ TEST_F(SoundGeneratorTest, RendererWritesTheToneAndAdvancesTheFrameCount) {
   EXPECT_EQ(356u, generator->sinWaveFrameCount());
   EXPECT_EQ(render(0, 256, 0.5, 440.0), first);
   EXPECT_EQ(render(256, 100, 0.5, 440.0), second);
+}
+
+TEST_F(SoundGeneratorTest, RendererAllocatesNothingAndStaysInsideTheBuffer) {
+  auto generator = SoundGenerator::init();
+  generator->setFrequency(440.0);
+  generator->setAmplitude(0.5);
+  std::vector<int16_t> samples(300, 777);
+  AudioBufferList list{1, {{1, 256 * sizeof(int16_t), samples.data()}}};
+  test_support::startCountingAllocations();
+  // Asked for more frames than the buffer holds.
+  const platform::OSStatus status = MyRenderer(generator.get(), nullptr, nullptr, 0, 300, &list);
+  const long allocations = test_support::stopCountingAllocations();
+  EXPECT_EQ(0, status);
+  EXPECT_EQ(0, allocations);
+  EXPECT_EQ(render(0, 256, 0.5, 440.0),
+            std::vector<int16_t>(samples.begin(), samples.begin() + 256));
+  EXPECT_EQ(777, samples[256]);
 }
 
 TEST_F(SoundGeneratorTest, FrameCountWrapsModulo2To32) {
