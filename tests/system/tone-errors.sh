@@ -27,9 +27,13 @@ expect 2 "bad frequency \"5000Hz\"" "$TONE" 5000Hz
 expect 2 "bad frequency \"-3Hz\"" "$TONE" -- -3Hz
 expect 2 "unknown tuning \"cello\"" "$TONE" --tuning cello 1
 expect 2 "nothing to play" "$TONE"
-# No audio driver at all, then a driver whose device cannot be opened.
+# No audio driver at all, then a driver whose device cannot be opened; the
+# generator itself reports the failing call on standard output.
 expect 1 "no audio output is available" env SDL_AUDIODRIVER=no-such-driver "$TONE" 440Hz
+expect 1 "Error in FindNextComponent" env SDL_AUDIODRIVER=no-such-driver "$TONE" 440Hz
 expect 1 "cannot open the audio output device" \
+  env SDL_AUDIODRIVER=alsa AUDIODEV=no_such_device "$TONE" 440Hz
+expect 1 "AudioUnitInitialize=-10875" \
   env SDL_AUDIODRIVER=alsa AUDIODEV=no_such_device "$TONE" 440Hz
 
 exit $((failures > 0))
