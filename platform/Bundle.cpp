@@ -24,8 +24,10 @@ bool isDirectory(const fs::path& p) {
 }
 }  // namespace
 
-Bundle::Bundle() {
-  const fs::path exeDir = executableDirectory();
+Bundle::Bundle() : resourcePath_(resourceDirectoryForExecutable(executableDirectory())) {}
+
+std::string Bundle::resourceDirectoryForExecutable(const std::string& executableDir) {
+  const fs::path exeDir = executableDir;
   const fs::path candidates[] = {
       exeDir / ".." / QUILLON_INSTALL_DATADIR / "quillon",
       exeDir / "resources",
@@ -33,11 +35,12 @@ Bundle::Bundle() {
   };
   for (const auto& c : candidates) {
     if (isDirectory(c)) {
-      resourcePath_ = fs::weakly_canonical(c).string();
-      return;
+      std::error_code ec;
+      fs::path canonical = fs::weakly_canonical(c, ec);
+      return ec ? c.string() : canonical.string();
     }
   }
-  resourcePath_ = QUILLON_BUILD_RESOURCE_DIR;
+  return QUILLON_BUILD_RESOURCE_DIR;
 }
 
 Bundle& Bundle::mainBundle() {
@@ -47,7 +50,9 @@ Bundle& Bundle::mainBundle() {
 
 std::optional<std::string> Bundle::pathForResource(const std::string& name,
                                                    const std::string& type) const {
-  if (name.empty() || name.find('/') != std::string::npos) return std::nullopt;
+  if (name.empty() || name.find('/') != std::string::npos || type.find('/') != std::string::npos) {
+    return std::nullopt;
+  }
   std::string file = type.empty() ? name : name + "." + type;
   std::string path = stringByAppendingPathComponent(resourcePath_, file);
   std::error_code ec;

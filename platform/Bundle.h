@@ -13,14 +13,19 @@ class Bundle {
   static Bundle& mainBundle();
 
   // Path of "<name>.<type>" (type may be empty when name has its extension),
-  // or none when no such file exists.
+  // or none when no such file exists. Names and types are plain file names:
+  // anything with a '/' is none.
   std::optional<std::string> pathForResource(const std::string& name,
                                              const std::string& type = "") const;
 
   const std::string& resourcePath() const { return resourcePath_; }
 
-  // For tests and tools: look in this directory first.
+  // For tests and tools: look in this directory instead.
   void setResourcePath(const std::string& dir) { resourcePath_ = dir; }
+
+  // The resource directory for a program in `executableDir`: the first of
+  // the directories above that exists, else the build tree's.
+  static std::string resourceDirectoryForExecutable(const std::string& executableDir);
 
  private:
   Bundle();

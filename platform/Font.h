@@ -1,0 +1,60 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "platform/Geometry.h"
+
+typedef struct _cairo_font_face cairo_font_face_t;
+
+namespace platform {
+
+// A font by family name and point size, resolved by fontconfig ("Helvetica"
+// becomes the metric-compatible Liberation Sans).
+class Font {
+ public:
+  static std::shared_ptr<Font> fontWithName(const std::string& name, double pointSize);
+  static std::shared_ptr<Font> systemFontOfSize(double pointSize);
+  static std::shared_ptr<Font> boldSystemFontOfSize(double pointSize);
+
+  Font(const std::string& family, bool bold, double pointSize);
+  ~Font();
+  Font(const Font&) = delete;
+  Font& operator=(const Font&) = delete;
+
+  const std::string& familyName() const { return family_; }
+  double pointSize() const { return pointSize_; }
+  bool isBold() const { return bold_; }
+  double ascender() const { return ascender_; }
+  double descender() const { return descender_; }  // positive, below the baseline
+  double lineHeight() const { return ascender_ + descender_; }
+
+  // Width of the text's advance, height of one line.
+  Size sizeOfText(std::string_view text) const;
+
+  cairo_font_face_t* cairoFace() const { return face_; }
+
+ private:
+  std::string family_;
+  bool bold_;
+  double pointSize_;
+  double ascender_ = 0;
+  double descender_ = 0;
+  cairo_font_face_t* face_ = nullptr;
+};
+
+// Text measuring and drawing, as the screens call them on strings. The point is
+// the top-left corner of the text; drawing uses the current context's fill
+// colour. Both are no-ops (size 0) without a font.
+Size sizeWithFont(std::string_view text, const Font* font);
+inline Size sizeWithFont(std::string_view text, const std::shared_ptr<Font>& font) {
+  return sizeWithFont(text, font.get());
+}
+// Draws into the current graphics context; returns the text's size.
+Size drawAtPoint(std::string_view text, Point point, const Font* font);
+inline Size drawAtPoint(std::string_view text, Point point, const std::shared_ptr<Font>& font) {
+  return drawAtPoint(text, point, font.get());
+}
+
+}  // namespace platform

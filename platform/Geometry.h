@@ -1,0 +1,55 @@
+#pragma once
+
+namespace platform {
+
+// Screen geometry in points: x to the right, y downwards.
+struct Point {
+  double x = 0;
+  double y = 0;
+};
+
+struct Size {
+  double width = 0;
+  double height = 0;
+};
+
+struct Rect {
+  Point origin;
+  Size size;
+
+  double minX() const { return origin.x; }
+  double minY() const { return origin.y; }
+  double maxX() const { return origin.x + size.width; }
+  double maxY() const { return origin.y + size.height; }
+  double midX() const { return origin.x + size.width * 0.5; }
+  double midY() const { return origin.y + size.height * 0.5; }
+  bool isEmpty() const { return size.width <= 0 || size.height <= 0; }
+  bool contains(Point p) const {
+    return p.x >= minX() && p.x < maxX() && p.y >= minY() && p.y < maxY();
+  }
+};
+
+inline Rect RectMake(double x, double y, double w, double h) {
+  return Rect{{x, y}, {w, h}};
+}
+inline Point PointMake(double x, double y) {
+  return Point{x, y};
+}
+inline Size SizeMake(double w, double h) {
+  return Size{w, h};
+}
+
+// Margins inside a rectangle, as buttons use them around their content.
+struct EdgeInsets {
+  double top = 0;
+  double left = 0;
+  double bottom = 0;
+  double right = 0;
+};
+
+inline Rect insetRect(const Rect& r, const EdgeInsets& e) {
+  return RectMake(r.origin.x + e.left, r.origin.y + e.top, r.size.width - e.left - e.right,
+                  r.size.height - e.top - e.bottom);
+}
+
+}  // namespace platform

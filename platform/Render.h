@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+
+#include "platform/View.h"
+
+typedef struct _cairo cairo_t;
+
+namespace platform {
+
+// Draws `root` and its subviews into `cr` with the root's bounds at the
+// origin, `scale` pixels per point (2 draws a 320 × 480 screen into 640 × 960
+// pixels, with the @2x images). The root's own alpha and background apply; its
+// centre and transform do not. Presentation values (animations in flight on
+// the run loop's clock) are drawn.
+void renderViewTree(View& root, cairo_t* cr, double scale);
+
+// Renders the tree offscreen into a PNG of bounds × scale pixels. No window or
+// display needed. Returns false (and logs) when the file cannot be written.
+bool renderToPNG(View& root, const std::string& path, double scale);
+
+}  // namespace platform

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <memory>
+
+#include "platform/View.h"
+
+namespace platform {
+
+// The root of the view tree. The desktop window (SDL) presents it and feeds it
+// touches already mapped to portrait points.
+class Window : public View {
+ public:
+  explicit Window(const Rect& frame);
+
+  void makeKeyAndVisible() { visible_ = true; }
+  bool isVisible() const { return visible_; }
+
+  // Touch-down at `p` (portrait points, window coordinates): hit-tests and
+  // delivers touchesBegan to the front-most view that takes touches. Moves and
+  // the lift go to that same view. Returns the view touched, or null.
+  View* touchDown(Point p);
+  void touchMoved(Point p);
+  void touchUp(Point p);
+  View* touchedView() const { return touched_.get(); }
+
+  // Set by setNeedsDisplay of any view in the tree; cleared by the app loop.
+  bool needsDisplay() const { return needsDisplay_; }
+  void setNeedsDisplayFlag(bool needs) { needsDisplay_ = needs; }
+
+ private:
+  bool visible_ = false;
+  bool needsDisplay_ = true;
+  std::shared_ptr<View> touched_;
+};
+
+}  // namespace platform
