@@ -28,8 +28,9 @@ constexpr double kRefreshInterval = 0.25;
 MainViewController::MainViewController()
     : MainViewController([] { return std::make_shared<AURemoteIOInputSource>(); }) {}
 
-MainViewController::MainViewController(AudioSourceFactory makeAudioSource)
-    : makeAudioSource_(std::move(makeAudioSource)) {}
+MainViewController::MainViewController(AudioSourceFactory makeAudioSource,
+                                       platform::Preferences* preferences)
+    : makeAudioSource_(std::move(makeAudioSource)), preferences_(preferences) {}
 
 MainViewController::~MainViewController() {
   stopSound();
@@ -46,12 +47,13 @@ void MainViewController::viewDidLoad() {
   sounds_.reset();
 
   tuner_ = Tuning::initWithSampleRate(kCaptureRate);
-  auto& defaults = platform::Preferences::standardUserDefaults();
+  const platform::Preferences& defaults =
+      preferences_ ? *preferences_ : platform::Preferences::standardUserDefaults();
   std::shared_ptr<const TuningDictionary> tuning;
   if (auto id = defaults.stringForKey(TargetTuningOption)) tuning = Tuning::tuningForId(*id);
   if (!tuning) tuning = Tuning::definedTunings().front();
   tuner_->setTargetTuning(tuning);
-  long calibration = defaults.integerForKey(CalibrationOption);
+  int64_t calibration = defaults.integerForKey(CalibrationOption);
   if (calibration > 0) tuner_->setCalibration(static_cast<int>(calibration));
 
   platform::Rect frame = platform::Screen::mainScreen().applicationFrame();
@@ -164,6 +166,9 @@ void MainViewController::viewWillAppear(bool) {
   tunerView_->reloadNoteButtons();
   tunerView_->updateCalibrationLabel();
   tuner_->setManualNoteSelection(static_cast<const TargetNote*>(nullptr));
+  // Selection is automatic again, so the auto button says so; the new note
+  // buttons are all unselected already.
+  tunerView_->autoButton()->setSelected(true);
 }
 
 void MainViewController::viewDidAppear(bool) {

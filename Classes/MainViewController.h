@@ -17,6 +17,7 @@ class TunerView;
 
 namespace platform {
 class Control;
+class Preferences;
 class Timer;
 }  // namespace platform
 
@@ -31,10 +32,12 @@ class MainViewController : public platform::ViewController, public AudioSourceDe
  public:
   using AudioSourceFactory = std::function<std::shared_ptr<AudioSource>()>;
 
-  // The app listens to the microphone; tests pass a factory for another
-  // source, created in viewDidLoad exactly where the microphone would be.
+  // The app listens to the microphone and reads the user's preferences;
+  // tests pass a factory for another source (called in viewDidLoad exactly
+  // where the microphone would be made) and a store of their own.
   MainViewController();
-  explicit MainViewController(AudioSourceFactory makeAudioSource);
+  explicit MainViewController(AudioSourceFactory makeAudioSource,
+                              platform::Preferences* preferences = nullptr);
   ~MainViewController() override;
 
   void viewDidLoad() override;
@@ -78,6 +81,7 @@ class MainViewController : public platform::ViewController, public AudioSourceDe
 
  private:
   AudioSourceFactory makeAudioSource_;
+  platform::Preferences* preferences_;
   RootViewController* rootController_ = nullptr;
   std::shared_ptr<AudioSource> audioSource_;
   std::unique_ptr<AudioSampleBuffer> collectSampleBuffer_;
