@@ -1,0 +1,35 @@
+#include "audio/SoundEffect.h"
+
+#include "platform/Log.h"
+
+using namespace platform;
+
+std::shared_ptr<SoundEffect> SoundEffect::soundEffectWithContentsOfFile(
+    const std::optional<std::string>& path) {
+  if (!path) return nullptr;
+  return initWithContentsOfFile(path);
+}
+
+std::shared_ptr<SoundEffect> SoundEffect::initWithContentsOfFile(
+    const std::optional<std::string>& path) {
+  // A file URL needs a path to be made from.
+  if (!path || path->empty()) {
+    Log("NSURL is nil for path: %s", path ? path->c_str() : "(null)");
+    return nullptr;
+  }
+  SystemSoundID soundID = 0;
+  const OSStatus error = AudioServicesCreateSystemSoundID(path->c_str(), &soundID);
+  if (error != noErr) {
+    Log("Error %d loading sound at path: %s", static_cast<int>(error), path->c_str());
+    return nullptr;
+  }
+  return std::shared_ptr<SoundEffect>(new SoundEffect(soundID));
+}
+
+SoundEffect::~SoundEffect() {
+  AudioServicesDisposeSystemSoundID(_soundID);
+}
+
+void SoundEffect::play() {
+  AudioServicesPlaySystemSound(_soundID);
+}

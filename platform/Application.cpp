@@ -1,0 +1,362 @@
+#include "platform/Application.h"
+
+#include <SDL.h>
+#include <cairo.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "platform/Log.h"
+#include "platform/Render.h"
+#include "platform/RunLoop.h"
+
+namespace platform {
+
+namespace {
+
+Application* current = nullptr;
+
+// While something animates the loop draws about sixty pictures a second.
+constexpr int kFrameMillis = 16;
+
+Key keyForSdl(SDL_Keycode sym) {
+  if (!(sym & SDLK_SCANCODE_MASK)) {
+    // Printable keys and the few control keys are their character already.
+    return static_cast<Key>(sym);
+  }
+  switch (sym) {
+    case SDLK_LEFT:
+      return Key::Left;
+    case SDLK_RIGHT:
+      return Key::Right;
+    case SDLK_UP:
+      return Key::Up;
+    case SDLK_DOWN:
+      return Key::Down;
+    case SDLK_HOME:
+      return Key::Home;
+    case SDLK_END:
+      return Key::End;
+    case SDLK_PAGEUP:
+      return Key::PageUp;
+    case SDLK_PAGEDOWN:
+      return Key::PageDown;
+    default:
+      break;
+  }
+  if (sym >= SDLK_F1 && sym <= SDLK_F12) {
+    return static_cast<Key>(static_cast<int32_t>(Key::F1) + (sym - SDLK_F1));
+  }
+  return Key::Unknown;
+}
+
+unsigned modifiersForSdl(Uint16 mod) {
+  unsigned m = KeyModifierNone;
+  if (mod & KMOD_SHIFT) m |= KeyModifierShift;
+  if (mod & KMOD_CTRL) m |= KeyModifierControl;
+  if (mod & KMOD_ALT) m |= KeyModifierAlt;
+  if (mod & KMOD_GUI) m |= KeyModifierSuper;
+  return m;
+}
+
+}  // namespace
+
+struct Application::Sdl {
+  SDL_Window* window = nullptr;
+  SDL_Renderer* renderer = nullptr;
+  SDL_Texture* texture = nullptr;
+  cairo_surface_t* surface = nullptr;
+  int textureWidth = 0;
+  int textureHeight = 0;
+  bool wasAnimating = false;
+  Uint32 lastFrameTicks = 0;
+
+  ~Sdl() {
+    if (surface) cairo_surface_destroy(surface);
+    if (texture) SDL_DestroyTexture(texture);
+    if (renderer) SDL_DestroyRenderer(renderer);
+    if (window) SDL_DestroyWindow(window);
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+  }
+};
+
+Application::Application(ApplicationOptions options)
+    : options_(std::move(options)),
+      window_(std::make_shared<Window>(RectMake(0, 0, kDisplayWidth, kDisplayHeight))),
+      orientation_(options_.orientation),
+      title_(options_.title) {
+  if (options_.scale <= 0) options_.scale = 2;
+  int w, h;
+  Presentation::windowSizeForScale(orientation_, options_.scale, w, h);
+  windowWidth_ = w;
+  windowHeight_ = h;
+  current = this;
+}
+
+Application::~Application() {
+  closeWindow();
+  if (current == this) current = nullptr;
+}
+
+Application* Application::sharedApplication() {
+  return current;
+}
+
+Presentation Application::presentation() const {
+  if (sdl_ && sdl_->window) {
+    int w = 0, h = 0;
+    SDL_GetWindowSize(sdl_->window, &w, &h);
+    return Presentation(orientation_, w, h);
+  }
+  return Presentation(orientation_, windowWidth_, windowHeight_);
+}
+
+void Application::setOrientation(Orientation orientation) {
+  if (orientation == orientation_) return;
+  const double scale = presentation().scale();
+  orientation_ = orientation;
+  int w, h;
+  Presentation::windowSizeForScale(orientation_, scale, w, h);
+  windowWidth_ = w;
+  windowHeight_ = h;
+  if (sdl_ && sdl_->window) SDL_SetWindowSize(sdl_->window, w, h);
+  needsDisplay_ = true;
+}
+
+void Application::setTitle(const std::string& title) {
+  title_ = title;
+  if (sdl_ && sdl_->window) SDL_SetWindowTitle(sdl_->window, title_.c_str());
+}
+
+void Application::terminate(int status) {
+  status_ = status;
+  quit_ = true;
+}
+
+View* Application::mouseDown(double x, double y) {
+  auto point = presentation().displayPointForWindowPoint({x, y});
+  if (!point) return nullptr;  // in the bars
+  needsDisplay_ = true;
+  touching_ = true;
+  return window_->touchDown(PointMake(point->x, point->y));
+}
+
+void Application::mouseMoved(double x, double y) {
+  if (!touching_) return;
+  if (auto point = presentation().displayPointForWindowPoint({x, y})) {
+    window_->touchMoved(PointMake(point->x, point->y));
+    needsDisplay_ = true;
+  }
+}
+
+void Application::mouseUp(double x, double y) {
+  if (!touching_) return;
+  touching_ = false;
+  needsDisplay_ = true;
+  // A lift in the bars still ends the touch, just outside the display.
+  auto point = presentation().displayPointForWindowPoint({x, y});
+  window_->touchUp(point ? PointMake(point->x, point->y) : PointMake(-1, -1));
+}
+
+bool Application::keyDown(Key key, unsigned modifiers) {
+  const bool control = modifiers & KeyModifierControl;
+  if (key == Key::Escape || (control && key == keyForCharacter('q'))) {
+    terminate(0);
+    return true;
+  }
+  needsDisplay_ = true;
+  return keyHandler_ ? keyHandler_(key, modifiers) : false;
+}
+
+bool Application::openWindow() {
+  const char* display = getenv("DISPLAY");
+  const char* wayland = getenv("WAYLAND_DISPLAY");
+  if (!getenv("SDL_VIDEODRIVER") && (!display || !*display) && (!wayland || !*wayland)) {
+    // SDL would quietly fall back to an invisible offscreen window.
+    Log("no DISPLAY or WAYLAND_DISPLAY set: the window will not be visible");
+  }
+  // Clicks on a window without focus still count (the first tap is a tap).
+  SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+  // Smooth scaling in case the picture and its place differ by a pixel.
+  SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    Log("cannot start the video system: %s", SDL_GetError());
+    return false;
+  }
+  auto sdl = std::make_unique<Sdl>();
+  sdl->window = SDL_CreateWindow(title_.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                 static_cast<int>(windowWidth_), static_cast<int>(windowHeight_),
+                                 SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI);
+  if (!sdl->window) {
+    Log("cannot open the window: %s", SDL_GetError());
+    return false;
+  }
+  sdl->renderer = SDL_CreateRenderer(sdl->window, -1, 0);
+  if (!sdl->renderer) sdl->renderer = SDL_CreateRenderer(sdl->window, -1, SDL_RENDERER_SOFTWARE);
+  if (!sdl->renderer) {
+    Log("cannot draw into the window: %s", SDL_GetError());
+    return false;
+  }
+  SDL_SetWindowMinimumSize(sdl->window, 160, 160);
+  sdl_ = std::move(sdl);
+  needsDisplay_ = true;
+  return true;
+}
+
+void Application::closeWindow() {
+  sdl_.reset();
+}
+
+int Application::waitTimeoutMillis() const {
+  if (needsDisplay_ || window_->needsDisplay()) return 0;
+  int timeout = -1;  // sleep until an event
+  if (sdl_->wasAnimating) {
+    const int sinceFrame = static_cast<int>(SDL_GetTicks() - sdl_->lastFrameTicks);
+    timeout = std::max(0, kFrameMillis - sinceFrame);
+  }
+  RunLoop& loop = RunLoop::currentRunLoop();
+  if (auto next = loop.nextFireTime()) {
+    const Nanos wait = std::max<Nanos>(0, *next - loop.now());
+    // Round up: waking a hair early would only spin until the timer is due.
+    const Nanos millis = (wait + 999'999) / 1'000'000;
+    const int ms = static_cast<int>(std::min<Nanos>(millis, 24 * 3600 * 1000));
+    timeout = timeout < 0 ? ms : std::min(timeout, ms);
+  }
+  return timeout;
+}
+
+void Application::handleEvent(const void* e) {
+  const SDL_Event& event = *static_cast<const SDL_Event*>(e);
+  switch (event.type) {
+    case SDL_QUIT:
+      terminate(0);
+      break;
+    case SDL_MOUSEBUTTONDOWN:
+      if (event.button.button == SDL_BUTTON_LEFT) mouseDown(event.button.x, event.button.y);
+      break;
+    case SDL_MOUSEMOTION:
+      if (event.motion.state & SDL_BUTTON_LMASK) mouseMoved(event.motion.x, event.motion.y);
+      break;
+    case SDL_MOUSEBUTTONUP:
+      if (event.button.button == SDL_BUTTON_LEFT) mouseUp(event.button.x, event.button.y);
+      break;
+    case SDL_KEYDOWN:
+      if (Key key = keyForSdl(event.key.keysym.sym); key != Key::Unknown) {
+        keyDown(key, modifiersForSdl(event.key.keysym.mod));
+      }
+      break;
+    case SDL_WINDOWEVENT:
+      if (event.window.event == SDL_WINDOWEVENT_EXPOSED ||
+          event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED ||
+          event.window.event == SDL_WINDOWEVENT_RESTORED) {
+        needsDisplay_ = true;
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+void Application::draw() {
+  int dw = 0, dh = 0;
+  if (SDL_GetRendererOutputSize(sdl_->renderer, &dw, &dh) != 0 || dw <= 0 || dh <= 0) return;
+  // Draw at the density of the screen's pixels, so HiDPI stays sharp.
+  const Presentation pixels(orientation_, dw, dh);
+  const double scale = pixels.scale();
+  const int tw = std::max(1, static_cast<int>(std::lround(kDisplayWidth * scale)));
+  const int th = std::max(1, static_cast<int>(std::lround(kDisplayHeight * scale)));
+  if (tw != sdl_->textureWidth || th != sdl_->textureHeight || !sdl_->texture) {
+    if (sdl_->texture) SDL_DestroyTexture(sdl_->texture);
+    if (sdl_->surface) cairo_surface_destroy(sdl_->surface);
+    sdl_->texture = SDL_CreateTexture(sdl_->renderer, SDL_PIXELFORMAT_ARGB8888,
+                                      SDL_TEXTUREACCESS_STREAMING, tw, th);
+    sdl_->surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, tw, th);
+    sdl_->textureWidth = tw;
+    sdl_->textureHeight = th;
+    if (!sdl_->texture || cairo_surface_status(sdl_->surface) != CAIRO_STATUS_SUCCESS) {
+      Log("cannot make a %dx%d picture: %s", tw, th, SDL_GetError());
+      sdl_->textureWidth = sdl_->textureHeight = 0;
+      return;
+    }
+  }
+
+  cairo_t* cr = cairo_create(sdl_->surface);
+  cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+  cairo_set_source_rgb(cr, 0, 0, 0);
+  cairo_paint(cr);
+  cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
+  renderViewTree(*window_, cr, scale);
+  cairo_destroy(cr);
+  cairo_surface_flush(sdl_->surface);
+  // cairo's ARGB32 is native-endian 32-bit ARGB, SDL's ARGB8888 too.
+  SDL_UpdateTexture(sdl_->texture, nullptr, cairo_image_surface_get_data(sdl_->surface),
+                    cairo_image_surface_get_stride(sdl_->surface));
+
+  SDL_SetRenderDrawColor(sdl_->renderer, 0, 0, 0, 255);
+  SDL_RenderClear(sdl_->renderer);
+  // The unturned picture centred on its place, then turned about its centre
+  // (SDL turns clockwise): the portrait top edge ends up on the right.
+  const PresentedRect place = pixels.contentRect();
+  const SDL_FRect dst = {static_cast<float>(place.x + place.width / 2 - tw / 2.0),
+                         static_cast<float>(place.y + place.height / 2 - th / 2.0),
+                         static_cast<float>(tw), static_cast<float>(th)};
+  const double angle = orientation_ == Orientation::LandscapeTopRight ? 90.0 : 0.0;
+  SDL_RenderCopyExF(sdl_->renderer, sdl_->texture, nullptr, &dst, angle, nullptr, SDL_FLIP_NONE);
+  SDL_RenderPresent(sdl_->renderer);
+
+  ++framesDrawn_;
+  sdl_->lastFrameTicks = SDL_GetTicks();
+  needsDisplay_ = false;
+  window_->setNeedsDisplayFlag(false);
+}
+
+int Application::run(ApplicationDelegate* delegate) {
+  if (!sdl_ && !openWindow()) {
+    sdl_.reset();
+    return 1;
+  }
+  running_ = true;
+  quit_ = false;
+  status_ = 0;
+  if (delegate) delegate->applicationDidFinishLaunching(*this);
+
+  RunLoop& loop = RunLoop::currentRunLoop();
+  while (!quit_) {
+    SDL_Event event;
+    const int timeout = waitTimeoutMillis();
+    const bool got = timeout < 0 ? SDL_WaitEvent(&event) : SDL_WaitEventTimeout(&event, timeout);
+    if (got) {
+      handleEvent(&event);
+      while (!quit_ && SDL_PollEvent(&event)) handleEvent(&event);
+    }
+    if (quit_) break;
+    if (loop.fireDueTimers() > 0) needsDisplay_ = true;
+
+    const bool animating = View::anyAnimationRunning();
+    // One more picture after the last animation ends, so it rests exactly at
+    // its final value.
+    if (animating || sdl_->wasAnimating) {
+      if (static_cast<int>(SDL_GetTicks() - sdl_->lastFrameTicks) >= kFrameMillis || !animating) {
+        needsDisplay_ = true;
+      }
+    }
+    if (needsDisplay_ || window_->needsDisplay()) {
+      draw();
+      sdl_->wasAnimating = animating;
+    }
+    View::purgeFinishedAnimations();
+  }
+  running_ = false;
+  touching_ = false;
+  closeWindow();
+  return status_;
+}
+
+int ApplicationMain(int, char**, std::shared_ptr<ApplicationDelegate> delegate,
+                    ApplicationOptions options) {
+  Application application(std::move(options));
+  return application.run(delegate.get());
+}
+
+}  // namespace platform
