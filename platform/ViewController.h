@@ -29,9 +29,7 @@ class ViewController {
   virtual void viewDidDisappear(bool) {}
   virtual void didReceiveMemoryWarning() {}
   // Orientation 1 is portrait.
-  virtual bool shouldAutorotateToInterfaceOrientation(int orientation) {
-    return orientation == 1;
-  }
+  virtual bool shouldAutorotateToInterfaceOrientation(int orientation) { return orientation == 1; }
 
  private:
   std::shared_ptr<View> view_;

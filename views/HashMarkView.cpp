@@ -6,8 +6,8 @@
 
 namespace {
 
-constexpr float kFirstMarkAngle = 0.7330383f;          // 42 degrees
-constexpr double kMarkStep = 0.10471975511965977;      // π/30, 6 degrees
+constexpr float kFirstMarkAngle = 0.7330383f;      // 42 degrees
+constexpr double kMarkStep = 0.10471975511965977;  // π/30, 6 degrees
 constexpr float kHalfTurn = 3.1415927f;
 constexpr double kGrey = 0.45;
 
@@ -28,8 +28,8 @@ std::array<HashMarkView::Mark, HashMarkView::kMarkCount> HashMarkView::marks() {
   float angle = kFirstMarkAngle;
   for (int i = 0; i < kMarkCount; ++i) {
     int length = isLongMark(i) ? 14 : 8;
-    result[i] = Mark{angle, static_cast<float>(238 - length), static_cast<float>(length),
-                     labelForMark(i)};
+    result[i] =
+        Mark{angle, static_cast<float>(238 - length), static_cast<float>(length), labelForMark(i)};
     angle = static_cast<float>(static_cast<double>(angle) + kMarkStep);
   }
   return result;

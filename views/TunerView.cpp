@@ -282,8 +282,7 @@ std::shared_ptr<Button> TunerView::makeAutoButton() {
 std::shared_ptr<Button> TunerView::makeInfoButton() {
   auto image = Image::imageNamed("info_button.png");
   platform::Size size = image ? image->size() : platform::Size{};
-  auto button =
-      std::make_shared<Button>(RectMake(284, 4, size.width + 20, size.height + 20));
+  auto button = std::make_shared<Button>(RectMake(284, 4, size.width + 20, size.height + 20));
   button->setContentEdgeInsets({10, 10, 10, 10});
   centreContent(*button);
   button->setImage(image, kNormal);

@@ -1,10 +1,9 @@
-#include "Classes/MainViewController.h"
-
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <thread>
 
+#include "Classes/MainViewController.h"
 #include "Classes/RootViewController.h"
 #include "audio/AudioSampleBuffer.h"
 #include "common/Tuning.h"
@@ -48,8 +47,8 @@ TEST_F(MainViewControllerTest, LoadingSetsUpSourceBuffersEngineAndScreenInOrder)
 TEST_F(MainViewControllerTest, AFailedSourceSetUpIsLoggedAndTheScreenStillListens) {
   auto testSource = std::make_shared<TestAudioSource>();
   testSource->createSucceeds = false;
-  controller = std::make_shared<MainViewController>([testSource] { return testSource; },
-                                                    preferences.get());
+  controller =
+      std::make_shared<MainViewController>([testSource] { return testSource; }, preferences.get());
   testing::internal::CaptureStderr();
   controller->view();
   std::string log = testing::internal::GetCapturedStderr();

@@ -1,5 +1,3 @@
-#include "views/HashMarkView.h"
-
 #include <cairo.h>
 #include <gtest/gtest.h>
 
@@ -7,6 +5,7 @@
 #include <cstring>
 
 #include "platform/Render.h"
+#include "views/HashMarkView.h"
 
 namespace {
 
@@ -26,7 +25,9 @@ TEST(HashMarkViewTest, SeventeenMarksFromFortyTwoToOneHundredThirtyEightDegrees)
   EXPECT_STREQ("-20", marks[3].label);
   EXPECT_STREQ("+20", marks[13].label);
   for (int i = 0; i < 17; ++i) {
-    if (i != 3 && i != 13) EXPECT_EQ(nullptr, marks[i].label) << i;
+    if (i != 3 && i != 13) {
+      EXPECT_EQ(nullptr, marks[i].label) << i;
+    }
   }
 }
 
@@ -75,7 +76,9 @@ TEST_F(HashMarkViewDrawingTest, LongAndShortMarksEndOnTheOuterCircle) {
     along(mark.angle, 235, &x, &y);
     EXPECT_GT(alphaAt(x, y), 100) << mark.angle;
     along(mark.angle, 244, &x, &y);
-    if (!mark.label) EXPECT_EQ(0, alphaAt(x, y)) << "beyond the end of " << mark.angle;
+    if (!mark.label) {
+      EXPECT_EQ(0, alphaAt(x, y)) << "beyond the end of " << mark.angle;
+    }
     along(mark.angle, 227, &x, &y);
     if (mark.length == 14) {
       EXPECT_GT(alphaAt(x, y), 100) << "long mark at " << mark.angle;

@@ -1,5 +1,3 @@
-#include "views/TunerView.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -11,6 +9,7 @@
 #include "tests/support/TunerScreenFixture.h"
 #include "views/HashMarkView.h"
 #include "views/NoteButton.h"
+#include "views/TunerView.h"
 
 using platform::Image;
 using platform::Point;
