@@ -41,9 +41,9 @@ Point Transform3DApply(const Transform3D& t, Point p);
 bool Transform3DInvertApply(const Transform3D& t, Point p, Point* out);
 
 // The in-between transform at fraction f of the way from a to b, as layer
-// animations show it: a turn about a shared fixed point stays a turn about that
-// point (a needle swinging about its pivot does not wobble); otherwise rotation,
-// scale and translation are interpolated separately.
+// animations show it: between two turns that agree on where one point goes,
+// that point stays put (a needle swinging about its pivot does not wobble);
+// otherwise rotation, scale and translation are interpolated separately.
 Transform3D Transform3DInterpolate(const Transform3D& a, const Transform3D& b, double f);
 
 }  // namespace platform

@@ -21,7 +21,7 @@ class Window : public View {
   View* touchDown(Point p);
   void touchMoved(Point p);
   void touchUp(Point p);
-  View* touchedView() const { return touched_.get(); }
+  View* touchedView() const { return touchedRaw_; }
 
   // Set by setNeedsDisplay of any view in the tree; cleared by the app loop.
   bool needsDisplay() const { return needsDisplay_; }
@@ -31,6 +31,7 @@ class Window : public View {
   bool visible_ = false;
   bool needsDisplay_ = true;
   std::shared_ptr<View> touched_;
+  View* touchedRaw_ = nullptr;
 };
 
 }  // namespace platform

@@ -1,0 +1,141 @@
+#include "platform/Button.h"
+
+#include <cairo.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "platform/GraphicsContext.h"
+
+namespace platform {
+
+Button::Button(const Rect& frame) : Control(frame) {}
+
+std::shared_ptr<Button> Button::buttonWithType(ButtonType) {
+  return std::make_shared<Button>();
+}
+
+void Button::setImage(std::shared_ptr<Image> image, unsigned state) {
+  images_[state] = std::move(image);
+  setNeedsDisplay();
+}
+
+void Button::setBackgroundImage(std::shared_ptr<Image> image, unsigned state) {
+  backgrounds_[state] = std::move(image);
+  setNeedsDisplay();
+}
+
+std::shared_ptr<Image> Button::image(unsigned state) const {
+  auto it = images_.find(state);
+  return it == images_.end() ? nullptr : it->second;
+}
+
+std::shared_ptr<Image> Button::backgroundImage(unsigned state) const {
+  auto it = backgrounds_.find(state);
+  return it == backgrounds_.end() ? nullptr : it->second;
+}
+
+std::shared_ptr<Image> Button::pick(const std::map<unsigned, std::shared_ptr<Image>>& m,
+                                    unsigned state) {
+  // The picture for the selected state if there is one, else the normal one:
+  // a highlight alone never changes the picture here (it glows instead).
+  if (state & ControlStateSelected) {
+    auto it = m.find(ControlStateSelected);
+    if (it != m.end() && it->second) return it->second;
+  }
+  auto it = m.find(ControlStateNormal);
+  return it == m.end() ? nullptr : it->second;
+}
+
+std::shared_ptr<Image> Button::currentImage() const {
+  return pick(images_, state());
+}
+std::shared_ptr<Image> Button::currentBackgroundImage() const {
+  return pick(backgrounds_, state());
+}
+
+Rect Button::imageRectForContentRect(const Rect& content, Size imageSize) const {
+  double w = imageSize.width, h = imageSize.height;
+  // An image larger than the content area shrinks to fit, keeping its shape.
+  double fit = std::min({1.0, content.size.width > 0 ? content.size.width / w : 1.0,
+                         content.size.height > 0 ? content.size.height / h : 1.0});
+  if (w > 0 && h > 0 && fit < 1.0) {
+    w *= fit;
+    h *= fit;
+  }
+  double x = content.origin.x, y = content.origin.y;
+  switch (contentHorizontalAlignment()) {
+    case ControlContentHorizontalAlignment::Center:
+      x += (content.size.width - w) * 0.5;
+      break;
+    case ControlContentHorizontalAlignment::Left:
+      break;
+    case ControlContentHorizontalAlignment::Right:
+      x += content.size.width - w;
+      break;
+    case ControlContentHorizontalAlignment::Fill:
+      w = content.size.width;
+      break;
+  }
+  switch (contentVerticalAlignment()) {
+    case ControlContentVerticalAlignment::Center:
+      y += (content.size.height - h) * 0.5;
+      break;
+    case ControlContentVerticalAlignment::Top:
+      break;
+    case ControlContentVerticalAlignment::Bottom:
+      y += content.size.height - h;
+      break;
+    case ControlContentVerticalAlignment::Fill:
+      h = content.size.height;
+      break;
+  }
+  return RectMake(x, y, w, h);
+}
+
+void Button::drawRect(const Rect&) {
+  GraphicsContext* ctx = GraphicsGetCurrentContext();
+  if (!ctx) return;
+  cairo_t* cr = ctx->cairo();
+  bool dimmed = (!isEnabled() && adjustsWhenDisabled_);
+  bool darkened = isHighlighted() && adjustsWhenHighlighted_;
+  double alpha = dimmed ? 0.4 : 1.0;
+
+  // Darkening is drawn as a group so only the pictures' own pixels darken.
+  if (darkened) cairo_push_group(cr);
+  if (auto bg = currentBackgroundImage()) bg->drawInRect(bounds(), alpha);
+  Rect content = insetRect(bounds(), insets_);
+  if (auto img = currentImage())
+    img->drawInRect(imageRectForContentRect(content, img->size()), alpha);
+  if (!title_.empty()) {
+    auto font = titleFont_ ? titleFont_ : Font::boldSystemFontOfSize(13);
+    Size s = sizeWithFont(title_, font);
+    ctx->setFillColor(titleColor_);
+    drawAtPoint(title_, Point{content.midX() - s.width * 0.5, content.midY() - s.height * 0.5},
+                font);
+  }
+  if (darkened) {
+    cairo_pattern_t* pictures = cairo_pop_group(cr);
+    cairo_set_source(cr, pictures);
+    cairo_paint(cr);
+    cairo_set_source_rgba(cr, 0, 0, 0, 0.35);
+    cairo_mask(cr, pictures);
+    cairo_pattern_destroy(pictures);
+  }
+
+  if (isHighlighted() && showsTouch_) {
+    // A soft white glow centred on the content, the touch made visible.
+    double cx = content.midX(), cy = content.midY();
+    double r = std::max(12.0, std::min(bounds().size.width, bounds().size.height) * 0.5 + 6);
+    cairo_pattern_t* glow = cairo_pattern_create_radial(cx, cy, 0, cx, cy, r);
+    cairo_pattern_add_color_stop_rgba(glow, 0, 1, 1, 1, 0.85);
+    cairo_pattern_add_color_stop_rgba(glow, 0.35, 1, 1, 1, 0.45);
+    cairo_pattern_add_color_stop_rgba(glow, 1, 1, 1, 1, 0);
+    cairo_set_source(cr, glow);
+    cairo_arc(cr, cx, cy, r, 0, 2 * M_PI);
+    cairo_fill(cr);
+    cairo_pattern_destroy(glow);
+  }
+}
+
+}  // namespace platform

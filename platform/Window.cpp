@@ -1,0 +1,45 @@
+#include "platform/Window.h"
+
+#include "platform/Screen.h"
+
+namespace platform {
+
+Screen& Screen::mainScreen() {
+  static Screen screen;
+  return screen;
+}
+
+Window::Window(const Rect& frame) : View(frame) {
+  setBackgroundColor(Color::blackColor());
+}
+
+View* Window::touchDown(Point p) {
+  View* hit = hitTest(p);
+  touched_ = hit ? hit->weak_from_this().lock() : nullptr;
+  touchedRaw_ = hit;
+  if (!hit) return nullptr;
+  // Keep the view alive through its own handler: a table row's action reloads
+  // the table, which drops the very cell being touched.
+  std::shared_ptr<View> keep = touched_;
+  hit->touchesBegan(hit->convertPointFromView(p, this));
+  setNeedsDisplayFlag(true);
+  return hit;
+}
+
+void Window::touchMoved(Point p) {
+  if (!touchedRaw_) return;
+  std::shared_ptr<View> keep = touched_;
+  touchedRaw_->touchesMoved(touchedRaw_->convertPointFromView(p, this));
+  setNeedsDisplayFlag(true);
+}
+
+void Window::touchUp(Point p) {
+  if (!touchedRaw_) return;
+  std::shared_ptr<View> keep = std::move(touched_);
+  View* v = touchedRaw_;
+  touchedRaw_ = nullptr;
+  v->touchesEnded(v->convertPointFromView(p, this));
+  setNeedsDisplayFlag(true);
+}
+
+}  // namespace platform
