@@ -1,0 +1,18 @@
+# The bundle images, drawn with cairo at build time at 1x and 2x (@2x).
+file(GLOB image_generator_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/images/*.cpp)
+add_executable(quillon_images ${image_generator_sources})
+target_link_libraries(quillon_images PRIVATE PkgConfig::CAIRO)
+
+set(quillon_images_stamp ${QUILLON_RESOURCE_DIR}/.images-stamp)
+add_custom_command(
+  OUTPUT ${quillon_images_stamp}
+  COMMAND quillon_images ${QUILLON_RESOURCE_DIR}
+  COMMAND ${CMAKE_COMMAND} -E touch ${quillon_images_stamp}
+  DEPENDS quillon_images
+  COMMENT "Drawing the bundle images"
+  VERBATIM)
+add_custom_target(quillon_images_generate DEPENDS ${quillon_images_stamp})
+if(NOT TARGET quillon_resources)
+  add_custom_target(quillon_resources ALL)
+endif()
+add_dependencies(quillon_resources quillon_images_generate)

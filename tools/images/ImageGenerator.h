@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cairo.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+// The drawing of one bundle image: its name, its size in points and a
+// function that draws it in points (the canvas is already scaled).
+struct ImageRecipe {
+  std::string name;  // "Background" → Background.png and Background@2x.png
+  double width;
+  double height;
+  std::function<void(cairo_t*, double w, double h)> draw;
+};
+
+std::vector<ImageRecipe> faceImages();
+std::vector<ImageRecipe> buttonImages();
+
+// --- shared drawing helpers
+
+// Draws in landscape coordinates on a portrait canvas of w × h points: the
+// reader holds the screen with the portrait top edge on the right, so the
+// landscape canvas is h wide and w high, its up pointing to portrait -x.
+void enterLandscape(cairo_t* cr, double portraitHeight);
+
+void roundedRect(cairo_t* cr, double x, double y, double w, double h, double r);
+void setRGB(cairo_t* cr, double r, double g, double b, double a = 1.0);
+// Text centred on (cx, cy) in the Liberation Sans ("Helvetica") face.
+void centredText(cairo_t* cr, const std::string& text, double cx, double cy, double size,
+                 bool bold);
+// A glowing round lamp: lit core of colour (r, g, b) fading out to radius.
+void lamp(cairo_t* cr, double cx, double cy, double radius, double r, double g, double b);
