@@ -5,9 +5,11 @@
 
 #include "Classes/MainViewController.h"
 #include "Classes/RootViewController.h"
+#include "audio/AiffAudioSource.h"
 #include "audio/AudioSampleBuffer.h"
 #include "common/Tuning.h"
 #include "platform/Log.h"
+#include "tests/support/AiffTestFiles.h"
 #include "tests/support/TunerScreenFixture.h"
 #include "views/TunerView.h"
 
@@ -231,6 +233,36 @@ TEST_F(MainViewControllerTest, DestroyingWhileListeningStopsTheSourceAndTheTimer
   EXPECT_EQ(0u, RunLoop::currentRunLoop().timerCount());
   EXPECT_EQ(2, sourceRef->stops);
   EXPECT_EQ(nullptr, sourceRef->delegate()) << "a late block must not reach a dead controller";
+}
+
+TEST_F(MainViewControllerTest, ARecordedStringIsFollowedThroughTheFileSourceAndThenLetGo) {
+  // 3 s of the D string, 12 cents sharp, then the file ends.
+  std::string path = aifftest::tempPath("screen-d3.aiff");
+  aifftest::writeSamples(path, 22050,
+                         aifftest::tone(22050, 3.0, 146.83 * std::pow(2.0, 12.0 / 1200), 5));
+  controller = std::make_shared<MainViewController>(
+      [path] { return std::make_shared<AiffAudioSource>(path); }, preferences.get());
+  controller->view();
+  controller->viewDidAppear(true);
+
+  RunLoop::currentRunLoop().advanceBy(2.0);
+  TunerView& view = *controller->tunerView();
+  ASSERT_NE(nullptr, controller->tuner()->selectedNote());
+  EXPECT_EQ("D3g", controller->tuner()->selectedNote()->targetNote()->soundName());
+  EXPECT_EQ("D", view.noteNameLabel()->text());
+  EXPECT_TRUE(view.sharpLightOn());
+  EXPECT_FALSE(view.centerLightOn());
+  // Each refresh analysed the 0.25 s that the file source delivered.
+  EXPECT_GE(controller->displaySampleBuffer()->frames(), 4410);
+  EXPECT_LE(controller->displaySampleBuffer()->frames(), 6615);
+
+  // Once the file has run out the running spectrum decays and the note goes.
+  RunLoop::currentRunLoop().advanceBy(5.0);
+  EXPECT_EQ(0, controller->displaySampleBuffer()->frames());
+  EXPECT_EQ(nullptr, controller->tuner()->selectedNote());
+  EXPECT_EQ("", view.noteNameLabel()->text());
+  EXPECT_FALSE(view.needleShowing());
+  EXPECT_FALSE(view.sharpLightOn());
 }
 
 // The audio thread appends under the mutex while the main thread refreshes:
