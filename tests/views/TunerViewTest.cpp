@@ -293,6 +293,7 @@ TEST_F(TunerViewTest, SubviewsLieInTheirZOrderWithTheirGeometry) {
 
 TEST_F(TunerViewTest, NoteButtonsFollowTheTuningAndFourNotesUseTheFirstFourPlaces) {
   load();
+  ASSERT_NE(nullptr, Image::imageNamed("button-fg-e.png")) << "the bundle images are missing";
   const auto& guitar = tuner().targetTuning()->tuningNotes;
   ASSERT_EQ(6u, view().noteButtons().size());
   for (size_t i = 0; i < 6; ++i) {
@@ -393,6 +394,10 @@ TEST_F(TunerViewTest, ModeSwitchingHidesAndShowsWhatItShould) {
   view().noteButtonPressed(view().noteButtons()[1].get());
   ASSERT_TRUE(view().needleShowing());
   bool centreWasOn = view().centerLightOn();
+  ASSERT_NE(nullptr, Image::imageNamed("tone-mode.png"));
+  ASSERT_NE(Image::imageNamed("tone-mode.png"), Image::imageNamed("tuner-mode.png"));
+  EXPECT_EQ(Image::imageNamed("tuner-mode.png"),
+            view().modeButton()->image(platform::ControlStateNormal));
 
   view().modeButtonPressed(view().modeButton());
   EXPECT_EQ(1, controller->mode());
