@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <mutex>
 #include <new>
 
 #include "audio/AudioSampleBuffer.h"
@@ -50,35 +51,51 @@ bool fallsBelowCandidate(float value, float candidate) {
 
 // --- Catalogue ---------------------------------------------------------------
 
-void Tuning::createTunings() {
-  if (tunings) return;
-  auto* list = new TuningList();
+namespace {
+Tuning::TuningList* buildCatalogue() {
+  auto* list = new Tuning::TuningList();
   list->reserve(4);
-  list->push_back(makeTuning(
-      "guitar", "Standard Guitar",
-      {note("E", "button-fg-e.png", "E2g", 82.41f), note("A", "button-fg-a.png", "A2g", 110.0f),
-       note("D", "button-fg-d.png", "D3g", 146.83f), note("G", "button-fg-g.png", "G3g", 196.0f),
-       note("B", "button-fg-b.png", "B3g", 246.92f), note("E", "button-fg-e.png", "E4g", 329.6f)}));
-  list->push_back(makeTuning(
-      "dropd", "Drop-D Guitar",
-      {note("D", "button-fg-d.png", "D2g", 73.42f), note("A", "button-fg-a.png", "A2g", 110.0f),
-       note("D", "button-fg-d.png", "D3g", 146.83f), note("G", "button-fg-g.png", "G3g", 196.0f),
-       note("B", "button-fg-b.png", "B3g", 246.92f), note("E", "button-fg-e.png", "E4g", 329.6f)}));
-  list->push_back(makeTuning(
-      "banjo", "5-String Banjo",
-      {note("G", "button-fg-g.png", "G5b", 783.99f), note("D", "button-fg-d.png", "D4b", 293.66f),
-       note("G", "button-fg-g.png", "G4b", 392.0f), note("B", "button-fg-b.png", "B4b", 493.88f),
-       note("D", "button-fg-d.png", "D5b", 587.33f)}));
-  list->push_back(makeTuning(
-      "violin", "Violin/Mandolin",
-      {note("G", "button-fg-g.png", "G3v", 196.0f), note("D", "button-fg-d.png", "D4v", 293.66f),
-       note("A", "button-fg-a.png", "A4v", 440.0f), note("E", "button-fg-e.png", "E5v", 659.26f)}));
-  list->push_back(makeTuning(
-      "ukulele", "Ukulele",
-      {note("G", "button-fg-g.png", "G4u", 392.0f), note("C", "button-fg-c.png", "C4u", 261.63f),
-       note("E", "button-fg-e.png", "E4u", 329.63f), note("A", "button-fg-a.png", "A4u", 440.0f)}));
+  // clang-format off
+  list->push_back(makeTuning("guitar", "Standard Guitar", {
+      note("E", "button-fg-e.png", "E2g", 82.41f),
+      note("A", "button-fg-a.png", "A2g", 110.0f),
+      note("D", "button-fg-d.png", "D3g", 146.83f),
+      note("G", "button-fg-g.png", "G3g", 196.0f),
+      note("B", "button-fg-b.png", "B3g", 246.92f),
+      note("E", "button-fg-e.png", "E4g", 329.6f)}));
+  list->push_back(makeTuning("dropd", "Drop-D Guitar", {
+      note("D", "button-fg-d.png", "D2g", 73.42f),
+      note("A", "button-fg-a.png", "A2g", 110.0f),
+      note("D", "button-fg-d.png", "D3g", 146.83f),
+      note("G", "button-fg-g.png", "G3g", 196.0f),
+      note("B", "button-fg-b.png", "B3g", 246.92f),
+      note("E", "button-fg-e.png", "E4g", 329.6f)}));
+  // The short fifth string first.
+  list->push_back(makeTuning("banjo", "5-String Banjo", {
+      note("G", "button-fg-g.png", "G5b", 783.99f),
+      note("D", "button-fg-d.png", "D4b", 293.66f),
+      note("G", "button-fg-g.png", "G4b", 392.0f),
+      note("B", "button-fg-b.png", "B4b", 493.88f),
+      note("D", "button-fg-d.png", "D5b", 587.33f)}));
+  list->push_back(makeTuning("violin", "Violin/Mandolin", {
+      note("G", "button-fg-g.png", "G3v", 196.0f),
+      note("D", "button-fg-d.png", "D4v", 293.66f),
+      note("A", "button-fg-a.png", "A4v", 440.0f),
+      note("E", "button-fg-e.png", "E5v", 659.26f)}));
+  list->push_back(makeTuning("ukulele", "Ukulele", {
+      note("G", "button-fg-g.png", "G4u", 392.0f),
+      note("C", "button-fg-c.png", "C4u", 261.63f),
+      note("E", "button-fg-e.png", "E4u", 329.63f),
+      note("A", "button-fg-a.png", "A4u", 440.0f)}));
+  // clang-format on
   // Lives until the program ends: notes are shared by identity everywhere.
-  tunings = list;
+  return list;
+}
+}  // namespace
+
+void Tuning::createTunings() {
+  static std::once_flag built;
+  std::call_once(built, [] { tunings = buildCatalogue(); });
 }
 
 const Tuning::TuningList& Tuning::definedTunings() {
@@ -188,18 +205,22 @@ void Tuning::processSampleBuffer(const AudioSampleBuffer& buffer) {
 
   const platform::SplitComplex split{realp_, imagp_};
   fftsetup_->zipRealInput(split, fftSize_);
-  platform::FFT::zvabsRealInput(split, fftn_, size);
 
-  // Leaky accumulation in double. Both spectra are symmetric about size / 2,
-  // so the upper half is a mirror of the lower.
+  // Magnitudes and the leaky accumulation (in double) for bins 0 ... size / 2;
+  // for real input both spectra are symmetric about size / 2, so the upper
+  // half is the mirror of the lower.
   const int half = size / 2;
+  platform::FFT::zvabs(split, fftn_, half + 1);
   float* running = fft_;
-  const float* latest = fftn_;
+  float* latest = fftn_;
   for (int k = 0; k <= half; ++k) {
     running[k] = static_cast<float>(kDecay * static_cast<double>(running[k]) +
                                     static_cast<double>(latest[k]));
   }
-  for (int k = 1; k < half; ++k) running[size - k] = running[k];
+  for (int k = 1; k < half; ++k) {
+    latest[size - k] = latest[k];
+    running[size - k] = running[k];
+  }
 
   findMaxima();
   clearTuningData();

@@ -24,7 +24,11 @@ std::mutex& plannerMutex() {
   static std::mutex mutex;
   return mutex;
 }
-bool wisdomLoaded = false;
+// The wisdom file read into the planner, so that each file is read once.
+std::string& loadedWisdomPath() {
+  static std::string path;
+  return path;
+}
 
 constexpr char kWisdomMagic[] = "quillon-fftwf-wisdom";
 
@@ -130,9 +134,9 @@ std::unique_ptr<FFT> FFT::createSetup(int log2n, unsigned kinds, Planning planni
 
   std::lock_guard<std::mutex> lock(plannerMutex());
   const bool measured = planning == Planning::Measured;
-  if (measured && !wisdomLoaded) {
+  if (measured && loadedWisdomPath() != wisdomPath()) {
     loadWisdom();
-    wisdomLoaded = true;
+    loadedWisdomPath() = wisdomPath();
   }
   bool learned = false;
   for (unsigned kind : {Complex, RealInput}) {
@@ -155,6 +159,12 @@ std::unique_ptr<FFT> FFT::createSetup(int log2n, unsigned kinds, Planning planni
   }
   if (learned) saveWisdom();
   return setup;
+}
+
+void FFT::forgetWisdom() {
+  std::lock_guard<std::mutex> lock(plannerMutex());
+  fftwf_forget_wisdom();
+  loadedWisdomPath().clear();
 }
 
 FFT::~FFT() {

@@ -81,6 +81,9 @@ class FFT {
 
   // Where measured plans are kept: <cacheDirectory()>/fftwf-wisdom.
   static std::string wisdomPath();
+  // Drops the measured plans held in memory (the file stays); the next
+  // measured setup reads the file again.
+  static void forgetWisdom();
 
  private:
   FFT() = default;

@@ -1,0 +1,62 @@
+// One analysis pass against the FFT it is built on, in the same run: the
+// pass should cost at most about twice the transform alone.
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cmath>
+#include <vector>
+
+#include "audio/AudioSampleBuffer.h"
+#include "common/Tuning.h"
+#include "platform/FFT.h"
+
+namespace {
+
+constexpr int kFramesPerPass = 5512;  // 0.25 s at 22050 Hz
+
+std::unique_ptr<AudioSampleBuffer> guitarChord() {
+  std::vector<int16_t> samples(kFramesPerPass);
+  for (int i = 0; i < kFramesPerPass; ++i) {
+    double value = 0;
+    for (int h = 1; h <= 5; ++h) value += 6000.0 * std::sin(2 * M_PI * 110.5 * h * i / 22050.0);
+    samples[i] = static_cast<int16_t>(std::lrint(value));
+  }
+  auto buffer = AudioSampleBuffer::initWithBufferSize(44100);
+  buffer->appendFrames(kFramesPerPass, samples.data(), kFramesPerPass * 2);
+  return buffer;
+}
+
+// The transform a pass runs: 65536-point real-input FFT, in place, measured plan.
+void BM_FFTAlone(benchmark::State& state) {
+  const auto fft = platform::FFT::createSetup(16, platform::FFT::RealInput);
+  const auto data = platform::SplitComplexArray::create(65536);
+  for (int i = 0; i < kFramesPerPass; ++i) data->realp()[i] = std::sin(i * 0.031f) * 8000.0f;
+  std::vector<float> input(data->realp(), data->realp() + 65536);
+  for (auto _ : state) {
+    // The transform is in place: restore its input, untimed.
+    std::copy(input.begin(), input.end(), data->realp());
+    const auto start = std::chrono::steady_clock::now();
+    fft->zipRealInput(data->split(), 16);
+    benchmark::ClobberMemory();
+    const auto end = std::chrono::steady_clock::now();
+    state.SetIterationTime(std::chrono::duration<double>(end - start).count());
+  }
+}
+BENCHMARK(BM_FFTAlone)->UseManualTime()->Unit(benchmark::kMicrosecond);
+
+// One full pass of 5512 frames with the window on: samples to floats,
+// window, FFT, magnitudes, running spectrum, peaks, scoring.
+void BM_FullPass(benchmark::State& state) {
+  auto tuning = Tuning::initWithSampleRate(22050.0f);
+  tuning->setTargetTuning(Tuning::tuningForId("guitar"));
+  tuning->setApplyHammingWindow(true);
+  const auto buffer = guitarChord();
+  for (auto _ : state) {
+    tuning->processSampleBuffer(*buffer);
+    benchmark::DoNotOptimize(tuning->selectedNote());
+  }
+  state.counters["nmaxima"] = tuning->nmaxima();
+}
+BENCHMARK(BM_FullPass)->Unit(benchmark::kMicrosecond);
+
+}  // namespace

@@ -1,0 +1,80 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "audio/AudioSampleBuffer.h"
+
+namespace {
+std::vector<uint8_t> chunk(int length, uint8_t value) {
+  return std::vector<uint8_t>(length, value);
+}
+}  // namespace
+
+TEST(AudioSampleBufferTest, AppendsWholeChunksUntilTheNextDoesNotFit) {
+  auto buffer = AudioSampleBuffer::initWithBufferSize(44100);
+  ASSERT_TRUE(buffer);
+  EXPECT_EQ(44100, buffer->size());
+  EXPECT_EQ(0, buffer->length());
+  EXPECT_EQ(0, buffer->frames());
+
+  for (int i = 0; i < 21; ++i) {
+    const auto bytes = chunk(2048, static_cast<uint8_t>(i));
+    buffer->appendFrames(1024, bytes.data(), 2048);
+  }
+  EXPECT_EQ(43008, buffer->length());
+  EXPECT_EQ(21504, buffer->frames());
+  // Chunks lie back to back in order.
+  EXPECT_EQ(0, buffer->data()[2047]);
+  EXPECT_EQ(1, buffer->data()[2048]);
+  EXPECT_EQ(20, buffer->data()[43007]);
+
+  const auto dropped = chunk(2048, 99);
+  buffer->appendFrames(1024, dropped.data(), 2048);
+  EXPECT_EQ(43008, buffer->length());
+  EXPECT_EQ(21504, buffer->frames());
+
+  // Exactly the room left fits.
+  const auto last = chunk(44100 - 43008, 7);
+  buffer->appendFrames(546, last.data(), static_cast<int>(last.size()));
+  EXPECT_EQ(44100, buffer->length());
+  EXPECT_EQ(22050, buffer->frames());
+  EXPECT_EQ(7, buffer->data()[44099]);
+
+  // An empty chunk always fits and counts its frames.
+  buffer->appendFrames(3, nullptr, 0);
+  EXPECT_EQ(44100, buffer->length());
+  EXPECT_EQ(22053, buffer->frames());
+}
+
+TEST(AudioSampleBufferTest, ResetStartsAgainAtTheFirstByte) {
+  auto buffer = AudioSampleBuffer::initWithBufferSize(8);
+  const uint8_t first[] = {1, 2, 3, 4, 5, 6};
+  buffer->appendFrames(3, first, 6);
+  const uint8_t* storage = buffer->data();
+  buffer->reset();
+  EXPECT_EQ(0, buffer->length());
+  EXPECT_EQ(0, buffer->frames());
+  EXPECT_EQ(storage, buffer->data());
+  const uint8_t second[] = {9, 9, 9, 9, 9, 9, 9, 9};
+  buffer->appendFrames(4, second, 8);
+  EXPECT_EQ(0, memcmp(second, buffer->data(), 8));
+  EXPECT_EQ(4, buffer->frames());
+}
+
+TEST(AudioSampleBufferTest, DropsChunksWithImpossibleCounts) {
+  auto buffer = AudioSampleBuffer::initWithBufferSize(16);
+  const uint8_t bytes[4] = {1, 2, 3, 4};
+  buffer->appendFrames(2, bytes, 4);
+  buffer->appendFrames(-1, bytes, 4);
+  buffer->appendFrames(1, bytes, -2);
+  buffer->appendFrames(2, nullptr, 4);
+  buffer->appendFrames(1, bytes, 0x7fffffff);  // would overflow a 32-bit sum
+  EXPECT_EQ(4, buffer->length());
+  EXPECT_EQ(2, buffer->frames());
+  EXPECT_FALSE(AudioSampleBuffer::initWithBufferSize(-1));
+  auto empty = AudioSampleBuffer::initWithBufferSize(0);
+  ASSERT_TRUE(empty);
+  empty->appendFrames(1, bytes, 2);
+  EXPECT_EQ(0, empty->length());
+}

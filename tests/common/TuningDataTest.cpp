@@ -1,0 +1,107 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "common/Tuning.h"
+#include "common/TuningData.h"
+
+namespace {
+
+std::shared_ptr<TuningData> recordOf(const char* tuningId, size_t index) {
+  return TuningData::initWithTargetNote(Tuning::tuningForId(tuningId)->tuningNotes[index]);
+}
+
+float centsAbove(float frequency, double cents) {
+  return static_cast<float>(frequency * std::pow(2.0, cents / 1200.0));
+}
+
+}  // namespace
+
+TEST(TuningDataTest, MatchesPeaksWithinHalfASemitone) {
+  const auto a2 = recordOf("guitar", 1);  // 110.0 Hz
+  for (double cents : {49.9, -49.9}) {
+    a2->reset();
+    a2->addSampleWithFrequency(centsAbove(110.0f, cents), 100.0f, 440);
+    EXPECT_EQ(100.0f, a2->levelAtHarmonic(0)) << cents;
+    // The same distance from the third harmonic.
+    a2->addSampleWithFrequency(centsAbove(330.0f, cents), 50.0f, 440);
+    EXPECT_EQ(50.0f, a2->levelAtHarmonic(2)) << cents;
+  }
+  for (double cents : {50.05, -50.05, 120.0}) {
+    a2->reset();
+    a2->addSampleWithFrequency(centsAbove(110.0f, cents), 100.0f, 440);
+    a2->addSampleWithFrequency(centsAbove(330.0f, cents), 100.0f, 440);
+    for (int h = 0; h < 8; ++h) EXPECT_EQ(0.0f, a2->levelAtHarmonic(h)) << cents << " h" << h;
+  }
+}
+
+TEST(TuningDataTest, KeepsTheStrongestPeakAndTheFirstOfEqualOnes) {
+  const auto a2 = recordOf("guitar", 1);
+  a2->addSampleWithFrequency(109.9f, 10.0f, 440);
+  a2->addSampleWithFrequency(110.1f, 10.0f, 440);
+  EXPECT_EQ(109.9f, a2->frequencyAtHarmonic(0));
+  a2->addSampleWithFrequency(110.2f, 20.0f, 440);
+  EXPECT_EQ(110.2f, a2->frequencyAtHarmonic(0));
+  EXPECT_EQ(20.0f, a2->levelAtHarmonic(0));
+  a2->addSampleWithFrequency(110.0f, 5.0f, 440);
+  EXPECT_EQ(110.2f, a2->frequencyAtHarmonic(0));
+}
+
+TEST(TuningDataTest, ScoreWeighsHarmonicsByPowersOfThreeQuarters) {
+  const auto a2 = recordOf("guitar", 1);
+  a2->computeNoteScore();
+  EXPECT_TRUE(std::isinf(a2->score()) && a2->score() < 0) << "nothing matched";
+
+  // Only the third harmonic, exactly on target.
+  a2->addSampleWithFrequency(330.0f, 1000.0f, 440);
+  a2->computeNoteScore();
+  EXPECT_EQ(log10f(0.5625f * 1000.0f), a2->score());
+  auto tuning = Tuning::initWithSampleRate(22050.0f);
+  EXPECT_EQ(0.0f, tuning->frequencyDeltaForNote(*a2));
+
+  // All eight: weights 1, 0.75, ... 0.75^7 by repeated float multiplication.
+  a2->reset();
+  for (int h = 0; h < 8; ++h) a2->addSampleWithFrequency(110.0f * (h + 1), 1000.0f, 440);
+  a2->computeNoteScore();
+  float sum = 0;
+  float weight = 1;
+  for (int h = 0; h < 8; ++h, weight *= 0.75f) sum += weight * 1000.0f;
+  EXPECT_EQ(log10f(sum), a2->score());
+  EXPECT_NEAR(3.0f, a2->logLevelAtHarmonic(7), 1e-6f);
+  // Weights 8 ... 1 of exact harmonics: no deviation at all.
+  EXPECT_EQ(0.0f, tuning->frequencyDeltaForNote(*a2));
+
+  a2->reset();
+  EXPECT_EQ(0.0f, a2->score());
+  EXPECT_EQ(0.0f, a2->levelAtHarmonic(0));
+}
+
+TEST(TuningDataTest, HarmonicAccessorsAreZeroOutsideTheEight) {
+  const auto a2 = recordOf("guitar", 1);
+  for (int h = 0; h < 8; ++h) a2->addSampleWithFrequency(110.0f * (h + 1), 10.0f, 440);
+  for (int h : {-1, 8, 100, -100}) {
+    EXPECT_EQ(0.0f, a2->levelAtHarmonic(h));
+    EXPECT_EQ(0.0f, a2->frequencyAtHarmonic(h));
+    EXPECT_EQ(0.0f, a2->logLevelAtHarmonic(h));
+  }
+  EXPECT_EQ(10.0f, a2->levelAtHarmonic(7));
+  EXPECT_EQ(880.0f, a2->frequencyAtHarmonic(7));
+  EXPECT_EQ(0.0f, recordOf("guitar", 1)->logLevelAtHarmonic(0)) << "level 0 has no logarithm";
+}
+
+TEST(TuningDataTest, OnePeakCanServeSeveralNotes) {
+  // Drop-D: 146.83 Hz is the D3 fundamental and the D2 second harmonic (146.84 Hz).
+  const auto d2 = recordOf("dropd", 0);
+  const auto d3 = recordOf("dropd", 2);
+  d2->addSampleWithFrequency(146.83f, 1.0e5f, 440);
+  d3->addSampleWithFrequency(146.83f, 1.0e5f, 440);
+  EXPECT_EQ(146.83f, d2->frequencyAtHarmonic(1));
+  EXPECT_EQ(0.0f, d2->frequencyAtHarmonic(0));
+  EXPECT_EQ(146.83f, d3->frequencyAtHarmonic(0));
+}
+
+TEST(TuningDataTest, CalibratedTargetIsUnchangedAt440) {
+  EXPECT_EQ(82.41f, TuningData::calibratedTarget(82.41f, 440));
+  EXPECT_EQ(static_cast<float>(82.41f * 442.0f / 440.0), TuningData::calibratedTarget(82.41f, 442));
+  EXPECT_NEAR(110.5f, TuningData::calibratedTarget(110.0f, 442), 1e-4f);
+}

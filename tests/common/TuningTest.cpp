@@ -1,0 +1,465 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+#include <vector>
+
+#include "audio/AudioSampleBuffer.h"
+#include "common/Tuning.h"
+#include "platform/FFT.h"
+#include "tests/support/AllocationCounter.h"
+
+// Reaches the running spectrum and the peak search, so both can be checked on
+// a spectrum set by hand.
+class TuningTestSeam {
+ public:
+  static float* runningSpectrum(Tuning& tuning) { return tuning.fft_; }
+  static const float* window(const Tuning& tuning) { return tuning.window_; }
+  static void findMaxima(Tuning& tuning) { tuning.findMaxima(); }
+};
+
+namespace {
+
+constexpr int kFramesPerPass = 5512;  // 0.25 s at 22050 Hz
+constexpr int kLo = 59;               // 19.85 Hz
+constexpr int kHi = 2972;             // 1000.0 Hz
+
+std::unique_ptr<Tuning> makeGuitarTuning() {
+  auto tuning = Tuning::initWithSampleRate(22050.0f);
+  tuning->setTargetTuning(Tuning::tuningForId("guitar"));
+  return tuning;
+}
+
+// A block of `frames` 16-bit samples holding the first five harmonics of
+// `fundamental` with equal amplitudes, starting at phase 0.
+std::unique_ptr<AudioSampleBuffer> harmonicTone(double fundamental, double amplitude,
+                                                int frames = kFramesPerPass) {
+  std::vector<int16_t> samples(frames);
+  for (int i = 0; i < frames; ++i) {
+    double value = 0;
+    for (int h = 1; h <= 5; ++h)
+      value += amplitude * std::sin(2 * M_PI * fundamental * h * i / 22050.0);
+    samples[i] = static_cast<int16_t>(std::lrint(value));
+  }
+  auto buffer = AudioSampleBuffer::initWithBufferSize(44100);
+  buffer->appendFrames(frames, samples.data(), frames * 2);
+  return buffer;
+}
+
+std::shared_ptr<TuningData> recordFor(const Tuning& tuning, const std::string& soundName) {
+  for (const auto& record : tuning.tuningData()) {
+    if (record->targetNote()->soundName() == soundName) return record;
+  }
+  return nullptr;
+}
+
+std::vector<int> maximaOf(const Tuning& tuning) {
+  return std::vector<int>(tuning.maxima(), tuning.maxima() + tuning.nmaxima());
+}
+
+// Sets the running spectrum to zero with isolated spikes of the given levels.
+void setSpikes(Tuning& tuning, const std::vector<std::pair<int, float>>& spikes) {
+  float* spectrum = TuningTestSeam::runningSpectrum(tuning);
+  std::fill(spectrum, spectrum + tuning.bufferSize(), 0.0f);
+  for (auto [bin, level] : spikes) spectrum[bin] = level;
+}
+
+void scoreSpikes(Tuning& tuning, const std::vector<std::pair<int, float>>& spikes) {
+  setSpikes(tuning, spikes);
+  TuningTestSeam::findMaxima(tuning);
+  tuning.clearTuningData();
+  tuning.applyFFT();
+}
+
+}  // namespace
+
+// --- Catalogue -------------------------------------------------------------------
+
+TEST(TuningTest, CatalogueHoldsTheFiveTuningsInOrder) {
+  const auto& tunings = Tuning::definedTunings();
+  ASSERT_EQ(5u, tunings.size());
+  const char* ids[] = {"guitar", "dropd", "banjo", "violin", "ukulele"};
+  const char* names[] = {"Standard Guitar", "Drop-D Guitar", "5-String Banjo", "Violin/Mandolin",
+                         "Ukulele"};
+  const size_t counts[] = {6, 6, 5, 4, 4};
+  for (size_t i = 0; i < 5; ++i) {
+    EXPECT_EQ(ids[i], *tunings[i]->stringForKey(TuningIdKey));
+    EXPECT_EQ(names[i], *tunings[i]->stringForKey(TuningNameKey));
+    EXPECT_EQ(counts[i], tunings[i]->tuningNotes.size());
+    EXPECT_EQ(tunings[i], Tuning::tuningForId(ids[i]));
+  }
+  std::vector<std::string> banjo;
+  for (const auto& note : tunings[2]->tuningNotes) banjo.push_back(note->soundName());
+  EXPECT_EQ((std::vector<std::string>{"G5b", "D4b", "G4b", "B4b", "D5b"}), banjo);
+  EXPECT_EQ(783.99f, tunings[2]->tuningNotes[0]->frequency());
+  EXPECT_EQ("button-fg-c.png", tunings[4]->tuningNotes[1]->imageName());
+  // Two different E4 literals.
+  EXPECT_EQ(329.6f, tunings[0]->tuningNotes[5]->frequency());
+  EXPECT_EQ(329.63f, tunings[4]->tuningNotes[2]->frequency());
+  EXPECT_NE(tunings[0]->tuningNotes[5]->frequency(), tunings[4]->tuningNotes[2]->frequency());
+  EXPECT_STREQ("TuningNotes", TuningNotesKey);
+  EXPECT_STREQ("Calibration", CalibrationOption);
+  EXPECT_STREQ("TargetTuning", TargetTuningOption);
+}
+
+TEST(TuningTest, CatalogueSharesNotesByIdentityAndLooksUpCaseSensitively) {
+  const auto first = Tuning::definedTunings();
+  Tuning::createTunings();  // must not rebuild
+  const auto& second = Tuning::definedTunings();
+  for (size_t i = 0; i < first.size(); ++i) {
+    EXPECT_EQ(first[i], second[i]);
+    for (size_t n = 0; n < first[i]->tuningNotes.size(); ++n) {
+      EXPECT_EQ(first[i]->tuningNotes[n], second[i]->tuningNotes[n]);
+    }
+  }
+  EXPECT_FALSE(Tuning::tuningForId("Guitar"));
+  EXPECT_FALSE(Tuning::tuningForId(""));
+  EXPECT_FALSE(Tuning::tuningForId("mandolin"));
+
+  const auto guitar = Tuning::tuningForId("guitar");
+  const auto& lowE = guitar->tuningNotes[0];
+  const auto& highE = guitar->tuningNotes[5];
+  EXPECT_NE(lowE, highE);
+  EXPECT_EQ(lowE->name(), highE->name());
+  EXPECT_EQ(lowE->imageName(), highE->imageName());
+  EXPECT_NE(lowE->soundName(), highE->soundName());
+  // Each tuning makes its own notes, even where contents are equal.
+  const auto dropdA = Tuning::tuningForId("dropd")->tuningNotes[1];
+  EXPECT_NE(guitar->tuningNotes[1], dropdA);
+  EXPECT_EQ(guitar->tuningNotes[1]->soundName(), dropdA->soundName());
+}
+
+// --- Creation ---------------------------------------------------------------------
+
+TEST(TuningTest, FFTLengthIsTwiceThePowerOfTwoCoveringTheRate) {
+  struct Case {
+    float rate;
+    int fftSize;
+    int bufferSize;
+  };
+  for (auto c : {Case{22050.0f, 16, 65536}, Case{8000.0f, 14, 16384}, Case{16384.0f, 15, 32768},
+                 Case{1.0f, 1, 2}}) {
+    auto tuning = Tuning::initWithSampleRate(c.rate);
+    ASSERT_TRUE(tuning) << c.rate;
+    EXPECT_EQ(c.fftSize, tuning->fftSize()) << c.rate;
+    EXPECT_EQ(c.bufferSize, tuning->bufferSize()) << c.rate;
+  }
+  auto tuning = Tuning::initWithSampleRate(22050.0f);
+  EXPECT_EQ(440, tuning->calibration());
+  EXPECT_FALSE(tuning->applyHammingWindow());
+  EXPECT_FALSE(tuning->targetTuning());
+  EXPECT_EQ(0, tuning->nmaxima());
+  for (int k = 0; k < tuning->bufferSize(); ++k) ASSERT_EQ(0.0f, tuning->fft()[k]);
+  // No length exists for these.
+  EXPECT_FALSE(Tuning::initWithSampleRate(0.0f));
+  EXPECT_FALSE(Tuning::initWithSampleRate(-22050.0f));
+  EXPECT_FALSE(Tuning::initWithSampleRate(NAN));
+}
+
+// --- Peak search ------------------------------------------------------------------
+
+TEST(TuningPeakSearchTest, WorkedExampleFindsTwoPeaks) {
+  auto tuning = makeGuitarTuning();
+  float* spectrum = TuningTestSeam::runningSpectrum(*tuning);
+  const float values[] = {1, 5, 100, 50, 1, 0.5f, 200, 3};
+  std::fill(spectrum, spectrum + tuning->bufferSize(), 3.0f);
+  for (int i = 0; i < 8; ++i) spectrum[kLo + i] = values[i];
+  spectrum[kHi] = 10.0f;
+  TuningTestSeam::findMaxima(*tuning);
+  EXPECT_EQ((std::vector<int>{kLo + 2, kLo + 6}), maximaOf(*tuning));
+}
+
+TEST(TuningPeakSearchTest, SearchesOnlyBelow1000HzAndKeepsTheTwentyLowestPeaks) {
+  auto tuning = makeGuitarTuning();
+  // Spikes every 20 bins from just below the range to past its end.
+  std::vector<std::pair<int, float>> spikes;
+  for (int bin = kLo - 1; bin < kHi + 40; bin += 20) spikes.push_back({bin, 1000.0f});
+  setSpikes(*tuning, spikes);
+  TuningTestSeam::findMaxima(*tuning);
+  std::vector<int> expected;
+  for (int i = 1; i <= 20; ++i) expected.push_back(kLo - 1 + 20 * i);
+  EXPECT_EQ(expected, maximaOf(*tuning));
+
+  // A spike whose fall comes at or after hi is still open and not recorded.
+  setSpikes(*tuning, {{kHi - 3, 1000.0f}, {kHi - 2, 900.0f}, {kHi - 1, 800.0f}});
+  TuningTestSeam::findMaxima(*tuning);
+  EXPECT_EQ(0, tuning->nmaxima());
+}
+
+// The search avoids most logarithms; it must decide exactly as the plain
+// double-precision test would, also right at the 36 dB boundary.
+TEST(TuningPeakSearchTest, AgreesWithPlainLogarithmsOnRandomSpectra) {
+  auto tuning = makeGuitarTuning();
+  float* spectrum = TuningTestSeam::runningSpectrum(*tuning);
+  std::mt19937 random(5);
+  std::uniform_real_distribution<double> decades(-2.0, 7.0);
+  std::uniform_int_distribution<int> pick(0, 9);
+  for (int round = 0; round < 20; ++round) {
+    spectrum[kHi] = static_cast<float>(std::pow(10.0, decades(random)));
+    // Generated bin by bin beside a reference search written with straight
+    // logarithms, so that many values sit right at 10^1.8 below the current
+    // candidate, nudged by a few ulps either way.
+    std::vector<int> expected;
+    int c = kLo;
+    int t = kHi;
+    for (int i = kLo; i < kHi; ++i) {
+      const int choice = pick(random);
+      if (choice == 0) {
+        spectrum[i] = 0.0f;
+      } else if (choice <= 4 && i > kLo) {
+        float v = static_cast<float>(spectrum[c] / 63.09573444801933);
+        for (int n = pick(random) - 5; n != 0; n += n > 0 ? -1 : 1) {
+          v = std::nextafter(v, n > 0 ? INFINITY : 0.0f);
+        }
+        spectrum[i] = v;
+      } else {
+        spectrum[i] = static_cast<float>(std::pow(10.0, decades(random)));
+      }
+      if (spectrum[i] > spectrum[c]) {
+        c = i;
+      } else if (std::log10(static_cast<double>(spectrum[i])) + 1.8 <
+                     std::log10(static_cast<double>(spectrum[c])) &&
+                 expected.size() != 20) {
+        expected.push_back(c);
+        c = t = i;
+      }
+      if (spectrum[i] < spectrum[t]) {
+        if (c == t) c = i;
+        t = i;
+      }
+    }
+    TuningTestSeam::findMaxima(*tuning);
+    ASSERT_EQ(expected, maximaOf(*tuning)) << "round " << round;
+  }
+}
+
+// --- Whole passes -----------------------------------------------------------------
+
+TEST(TuningTest, SteadyTone110_5HzSelectsA2SharpBy7_31Cents) {
+  auto tuning = makeGuitarTuning();
+  tuning->setApplyHammingWindow(true);
+  // The same block every pass: a steady spectrum, settling at 1 / 0.7 of one block.
+  const auto block = harmonicTone(110.5, 6000.0);
+  for (int pass = 0; pass < 3; ++pass) {
+    tuning->processSampleBuffer(*block);
+    EXPECT_EQ((std::vector<int>{328, 657, 985, 1314, 1642}), maximaOf(*tuning)) << pass;
+
+    const auto a2 = recordFor(*tuning, "A2g");
+    ASSERT_EQ(a2, tuning->selectedNote()) << pass;
+    const float expected[] = {110.36f, 221.05f, 331.41f, 442.10f, 552.46f};
+    for (int h = 0; h < 5; ++h) EXPECT_NEAR(expected[h], a2->frequencyAtHarmonic(h), 0.005f);
+    EXPECT_EQ(0.0f, a2->frequencyAtHarmonic(5));
+    EXPECT_NEAR(7.31f, tuning->frequencyDeltaForNote(*a2), 0.005f);
+
+    const auto lowE = recordFor(*tuning, "E2g");
+    for (int h = 0; h < 8; ++h) {
+      if (h == 3) {
+        EXPECT_NEAR(331.41f, lowE->frequencyAtHarmonic(h), 0.005f);
+      } else {
+        EXPECT_EQ(0.0f, lowE->frequencyAtHarmonic(h)) << h;
+      }
+    }
+    EXPECT_NEAR(9.27f, tuning->frequencyDeltaForNote(*lowE), 0.005f);
+    EXPECT_LT(lowE->score(), a2->score());
+  }
+  // Three passes of the same block: 1 + 0.3 + 0.09 times one block.
+  const int peak = 328;
+  EXPECT_NEAR(1.39f * tuning->fftn()[peak], tuning->fft()[peak], 1e-3f * tuning->fft()[peak]);
+}
+
+TEST(TuningTest, RealInputPassGivesTheComplexTransformInEveryBin) {
+  auto tuning = makeGuitarTuning();
+  tuning->setApplyHammingWindow(true);
+  const int n = tuning->bufferSize();
+  const auto complex =
+      platform::FFT::createSetup(16, platform::FFT::Complex, platform::FFT::Planning::Estimated);
+  const auto data = platform::SplitComplexArray::create(n);
+  std::vector<float> magnitudes(n);
+  std::vector<double> running(n, 0.0);
+
+  for (int frames : {kFramesPerPass, 4000, kFramesPerPass}) {
+    const auto block = harmonicTone(196.3, 3000.0, frames);
+    tuning->processSampleBuffer(*block);
+
+    // The window, from the stated double-precision formula, float for float.
+    const float* window = TuningTestSeam::window(*tuning);
+    std::fill(data->realp(), data->realp() + 2 * n, 0.0f);
+    for (int i = 0; i < frames; ++i) {
+      const float w = static_cast<float>(
+          std::cos((static_cast<double>(i) * (2.0 * M_PI)) / static_cast<double>(frames - 1)) *
+              -0.46164 +
+          0.53836);
+      ASSERT_EQ(w, window[i]) << i << " of " << frames;
+      int16_t sample;
+      memcpy(&sample, block->data() + 2 * i, 2);
+      data->realp()[i] = static_cast<float>(sample) * w;
+    }
+    complex->zip(data->split(), 16);
+    platform::FFT::zvabs(data->split(), magnitudes.data(), n);
+
+    const float scale = *std::max_element(magnitudes.begin(), magnitudes.end());
+    for (int k = 0; k < n; ++k) {
+      running[k] = static_cast<float>(0.3 * running[k] + magnitudes[k]);
+      ASSERT_NEAR(magnitudes[k], tuning->fftn()[k], 2e-6f * scale) << "bin " << k;
+      ASSERT_NEAR(running[k], tuning->fft()[k], 4e-6f * scale) << "bin " << k;
+    }
+  }
+}
+
+TEST(TuningTest, OneFrameBlockStaysFiniteWithTheWindowOn) {
+  auto tuning = makeGuitarTuning();
+  tuning->setApplyHammingWindow(true);
+  auto buffer = AudioSampleBuffer::initWithBufferSize(44100);
+  const int16_t sample = 1000;
+  buffer->appendFrames(1, &sample, 2);
+  tuning->processSampleBuffer(*buffer);
+  // One impulse at n = 0, window value 1: a flat spectrum of 1000 in every bin.
+  for (int k = 0; k < tuning->bufferSize(); ++k) {
+    ASSERT_EQ(1000.0f, tuning->fftn()[k]) << k;
+    ASSERT_EQ(1000.0f, tuning->fft()[k]) << k;
+  }
+}
+
+TEST(TuningTest, SilentPassesLowerEveryScoreByLog10Of0_3) {
+  auto tuning = makeGuitarTuning();
+  // 110.02 Hz at 10^7 is the A string with a score of exactly 7.0; the other
+  // spike (195.81 Hz) gives the G string a lower score that must fall alike.
+  const int a2Bin = 327;
+  const int otherBin = 582;
+  scoreSpikes(*tuning, {{a2Bin, 1.0e7f}, {otherBin, 2.0e6f}});
+  const auto a2 = recordFor(*tuning, "A2g");
+  ASSERT_EQ(7.0f, a2->score());
+  ASSERT_EQ(a2, tuning->selectedNote());
+  ASSERT_NEAR(std::log10(2.0e6f), recordFor(*tuning, "G3g")->score(), 1e-6f);
+
+  std::vector<float> previous;
+  for (const auto& record : tuning->tuningData()) previous.push_back(record->score());
+  const float otherLevel = tuning->fft()[otherBin];
+
+  auto silence = AudioSampleBuffer::initWithBufferSize(44100);
+  for (int pass = 1; pass <= 6; ++pass) {
+    tuning->processSampleBuffer(*silence);
+    EXPECT_EQ((std::vector<int>{a2Bin, otherBin}), maximaOf(*tuning));
+    for (size_t r = 0; r < tuning->tuningData().size(); ++r) {
+      const float score = tuning->tuningData()[r]->score();
+      if (std::isinf(previous[r])) {
+        EXPECT_TRUE(std::isinf(score));
+      } else {
+        EXPECT_NEAR(previous[r] + std::log10(0.3f), score, 1e-5f) << pass;
+      }
+      previous[r] = score;
+    }
+    if (pass < 6) {
+      EXPECT_EQ(a2, tuning->selectedNote()) << pass;
+    } else {
+      EXPECT_FALSE(tuning->selectedNote()) << "a score of 7.0 goes in the sixth silent pass";
+    }
+  }
+  float expected = otherLevel;
+  for (int pass = 0; pass < 6; ++pass) expected = static_cast<float>(0.3 * expected);
+  EXPECT_EQ(expected, tuning->fft()[otherBin]);
+}
+
+TEST(TuningTest, PassWithTheWindowOnAllocatesNothing) {
+  auto tuning = makeGuitarTuning();
+  tuning->setApplyHammingWindow(true);
+  const auto block = harmonicTone(110.5, 6000.0);
+  const auto shorter = harmonicTone(110.5, 6000.0, 4410);
+  tuning->processSampleBuffer(*block);
+
+  test_support::startCountingAllocations();
+  tuning->processSampleBuffer(*block);
+  tuning->processSampleBuffer(*shorter);  // a new block length recomputes the window
+  tuning->processSampleBuffer(*block);
+  const long allocations = test_support::stopCountingAllocations();
+  EXPECT_EQ(0, allocations);
+  EXPECT_TRUE(tuning->selectedNote());
+
+  // The counter itself works.
+  test_support::startCountingAllocations();
+  auto* probe = new std::vector<int>(100);
+  const long seen = test_support::stopCountingAllocations();
+  delete probe;
+  EXPECT_GE(seen, 2);
+}
+
+// --- Scoring and selection -----------------------------------------------------------
+
+TEST(TuningTest, SelectionTakesTheBestScoreAboveFourAndTiesGoToTheEarlierNote) {
+  auto tuning = makeGuitarTuning();
+  const int a2Bin = 327;  // 110.02 Hz
+  const int g3Bin = 582;  // 195.81 Hz
+  scoreSpikes(*tuning, {{a2Bin, 1.0e6f}, {g3Bin, 1.0e6f}});
+  const auto a2 = recordFor(*tuning, "A2g");
+  const auto g3 = recordFor(*tuning, "G3g");
+  ASSERT_EQ(a2->score(), g3->score());
+  EXPECT_EQ(a2, tuning->selectedNote());
+
+  scoreSpikes(*tuning, {{a2Bin, 1.0e6f}, {g3Bin, 1.1e6f}});
+  EXPECT_EQ(g3, tuning->selectedNote());
+
+  // Exactly 4.0 is not above the threshold.
+  scoreSpikes(*tuning, {{a2Bin, 1.0e4f}});
+  ASSERT_EQ(4.0f, a2->score());
+  EXPECT_FALSE(tuning->selectedNote());
+}
+
+TEST(TuningTest, ManualSelectionMatchesByIdentityAndOnlyAboveFour) {
+  auto tuning = makeGuitarTuning();
+  const auto guitar = tuning->targetTuning();
+  const int a2Bin = 327;
+  const int g3Bin = 582;
+
+  tuning->setManualNoteSelection(guitar->tuningNotes[3]);  // G3g, the quieter one
+  scoreSpikes(*tuning, {{a2Bin, 1.0e7f}, {g3Bin, 1.0e5f}});
+  EXPECT_EQ(recordFor(*tuning, "G3g"), tuning->selectedNote());
+
+  scoreSpikes(*tuning, {{a2Bin, 1.0e7f}, {g3Bin, 1.0e4f}});
+  EXPECT_FALSE(tuning->selectedNote()) << "a forced note at exactly 4.0 is too quiet";
+
+  // Equal contents are not enough: drop-D's A is another note.
+  tuning->setManualNoteSelection(Tuning::tuningForId("dropd")->tuningNotes[1]);
+  scoreSpikes(*tuning, {{a2Bin, 1.0e7f}});
+  EXPECT_FALSE(tuning->selectedNote());
+
+  tuning->setManualNoteSelection(nullptr);
+  scoreSpikes(*tuning, {{a2Bin, 1.0e7f}});
+  EXPECT_EQ(recordFor(*tuning, "A2g"), tuning->selectedNote());
+}
+
+TEST(TuningTest, ChangingTheTuningRebuildsRecordsButKeepsTheSelectionReadable) {
+  auto tuning = makeGuitarTuning();
+  scoreSpikes(*tuning, {{327, 1.0e7f}});
+  const auto selected = tuning->selectedNote();
+  const auto records = tuning->tuningData();
+
+  tuning->setTargetTuning(Tuning::tuningForId("guitar"));  // the same object: nothing happens
+  EXPECT_EQ(records, tuning->tuningData());
+
+  tuning->setTargetTuning(Tuning::tuningForId("violin"));
+  ASSERT_EQ(4u, tuning->tuningData().size());
+  EXPECT_EQ(Tuning::tuningForId("violin")->tuningNotes[2], tuning->tuningData()[2]->targetNote());
+  EXPECT_EQ(selected, tuning->selectedNote());
+  EXPECT_EQ(7.0f, tuning->selectedNote()->score());
+}
+
+TEST(TuningTest, CalibrationScalesTargets) {
+  auto tuning = makeGuitarTuning();
+  const auto a2 = recordFor(*tuning, "A2g");
+  a2->addSampleWithFrequency(110.0f, 1.0e6f, 440);
+  EXPECT_EQ(0.0f, tuning->frequencyDeltaForNote(*a2));
+  tuning->setCalibration(442);
+  EXPECT_NEAR(-7.85f, tuning->frequencyDeltaForNote(*a2), 0.005f);
+  a2->reset();
+  a2->addSampleWithFrequency(110.0f, 1.0e6f, 442);
+  EXPECT_NEAR(-7.85f, tuning->frequencyDeltaForNote(*a2), 0.005f);
+  a2->reset();
+  EXPECT_EQ(0.0f, tuning->frequencyDeltaForNote(*a2)) << "nothing detected";
+}
+
+TEST(TuningDeathTest, PassWithoutTuningDataIsABrokenInvariant) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  auto tuning = Tuning::initWithSampleRate(22050.0f);
+  auto buffer = AudioSampleBuffer::initWithBufferSize(4);
+  EXPECT_DEATH(tuning->processSampleBuffer(*buffer), "common/Tuning.*No tuning data");
+}

@@ -1,0 +1,164 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <complex>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <vector>
+
+#include "platform/FFT.h"
+
+using platform::FFT;
+using platform::SplitComplexArray;
+
+namespace {
+
+std::vector<std::complex<double>> naiveDFT(const std::vector<std::complex<double>>& x) {
+  const size_t n = x.size();
+  std::vector<std::complex<double>> result(n);
+  for (size_t k = 0; k < n; ++k) {
+    std::complex<double> sum = 0;
+    for (size_t j = 0; j < n; ++j) {
+      const double angle = -2.0 * M_PI * static_cast<double>((k * j) % n) / static_cast<double>(n);
+      sum += x[j] * std::complex<double>(std::cos(angle), std::sin(angle));
+    }
+    result[k] = sum;
+  }
+  return result;
+}
+
+// Fills the array with random samples in [-32768, 32767] (imaginary parts
+// too unless `realOnly`) and returns what was written.
+std::vector<std::complex<double>> fillRandom(const SplitComplexArray& a, unsigned seed,
+                                             bool realOnly) {
+  std::mt19937 random(seed);
+  std::uniform_real_distribution<float> sample(-32768.0f, 32767.0f);
+  std::vector<std::complex<double>> written(a.length());
+  for (int i = 0; i < a.length(); ++i) {
+    a.realp()[i] = sample(random);
+    a.imagp()[i] = realOnly ? 0.0f : sample(random);
+    written[i] = {a.realp()[i], a.imagp()[i]};
+  }
+  return written;
+}
+
+}  // namespace
+
+TEST(FFTTest, ForwardTransformMatchesTextbookDFT) {
+  for (int log2n : {1, 4, 6}) {
+    for (auto planning : {FFT::Planning::Estimated, FFT::Planning::Measured}) {
+      const auto fft = FFT::createSetup(log2n, FFT::Complex, planning);
+      ASSERT_TRUE(fft);
+      const auto data = SplitComplexArray::create(1 << log2n);
+      const auto input = fillRandom(*data, 7u + log2n, false);
+      fft->zip(data->split(), log2n);
+      const auto expected = naiveDFT(input);
+      const double tolerance = 1e-5 * 32768.0 * (1 << log2n);
+      std::vector<float> magnitudes(1 << log2n);
+      FFT::zvabs(data->split(), magnitudes.data(), 1 << log2n);
+      for (int k = 0; k < (1 << log2n); ++k) {
+        EXPECT_NEAR(expected[k].real(), data->realp()[k], tolerance) << "bin " << k;
+        EXPECT_NEAR(expected[k].imag(), data->imagp()[k], tolerance) << "bin " << k;
+        EXPECT_NEAR(std::abs(expected[k]), magnitudes[k], tolerance) << "bin " << k;
+      }
+    }
+  }
+}
+
+TEST(FFTTest, RealInputShortcutGivesTheComplexMagnitudesInEveryBin) {
+  for (int log2n : {3, 10, 16}) {
+    const int n = 1 << log2n;
+    const auto fft =
+        FFT::createSetup(log2n, FFT::Complex | FFT::RealInput, FFT::Planning::Estimated);
+    ASSERT_TRUE(fft);
+    const auto complexData = SplitComplexArray::create(n);
+    const auto realData = SplitComplexArray::create(n);
+    fillRandom(*complexData, 11, true);
+    std::copy(complexData->realp(), complexData->realp() + n, realData->realp());
+    // The shortcut must not read the imaginary input.
+    std::fill(realData->imagp(), realData->imagp() + n, 12345.0f);
+
+    fft->zip(complexData->split(), log2n);
+    fft->zipRealInput(realData->split(), log2n);
+    std::vector<float> expected(n);
+    std::vector<float> actual(n);
+    FFT::zvabs(complexData->split(), expected.data(), n);
+    FFT::zvabsRealInput(realData->split(), actual.data(), n);
+
+    float largest = 0;
+    for (float m : expected) largest = std::max(largest, m);
+    for (int k = 0; k < n; ++k) {
+      ASSERT_NEAR(expected[k], actual[k], largest * 2e-6f) << "bin " << k << " of " << n;
+    }
+    for (int k = 0; k <= n / 2; ++k) {
+      ASSERT_NEAR(complexData->realp()[k], realData->realp()[k], largest * 2e-6f) << k;
+      ASSERT_NEAR(complexData->imagp()[k], realData->imagp()[k], largest * 2e-6f) << k;
+    }
+  }
+}
+
+TEST(FFTTest, RejectsLengthsItCannotPlan) {
+  EXPECT_FALSE(FFT::createSetup(0));
+  EXPECT_FALSE(FFT::createSetup(31));
+  EXPECT_FALSE(FFT::createSetup(4, 0));
+  EXPECT_FALSE(SplitComplexArray::create(0));
+}
+
+// A damaged wisdom file is ignored: the setup plans again, works, and leaves a
+// good file behind, written whole (no temporary file is left over).
+TEST(FFTTest, DamagedWisdomIsReplannedAndRewritten) {
+  const char* saved = getenv("XDG_CACHE_HOME");
+  const std::string savedValue = saved ? saved : "";
+  const std::string directory =
+      std::filesystem::temp_directory_path() / ("quillon-fft-test-" + std::to_string(getpid()));
+  setenv("XDG_CACHE_HOME", directory.c_str(), 1);
+  const std::string cache = directory + "/quillon";
+  std::filesystem::create_directories(cache);
+  const std::string path = FFT::wisdomPath();
+  ASSERT_EQ(cache + "/fftwf-wisdom", path);
+
+  const std::vector<std::string> damaged = {
+      "(fftw-3.3.10 fftwf_wisdom #x1 garbage",                           // no header at all
+      "quillon-fftwf-wisdom 0123456789abcdef 5\n(fftw",                  // truncated
+      "quillon-fftwf-wisdom 0123456789abcdef 6\n(xyz))",                 // wrong checksum
+      std::string("quillon-fftwf-wisdom \0\0\0\xff 99999999999\n", 40),  // binary noise
+  };
+  for (const auto& content : damaged) {
+    {
+      std::ofstream out(path, std::ios::binary | std::ios::trunc);
+      out << content;
+    }
+    FFT::forgetWisdom();
+    const auto fft = FFT::createSetup(5, FFT::Complex, FFT::Planning::Measured);
+    ASSERT_TRUE(fft);
+    const auto data = SplitComplexArray::create(32);
+    const auto input = fillRandom(*data, 3, false);
+    fft->zip(data->split(), 5);
+    EXPECT_NEAR(naiveDFT(input)[3].real(), data->realp()[3], 1.0);
+
+    std::ifstream in(path, std::ios::binary);
+    std::string header;
+    in >> header;
+    EXPECT_EQ("quillon-fftwf-wisdom", header);
+  }
+  for (const auto& entry : std::filesystem::directory_iterator(cache)) {
+    EXPECT_EQ("fftwf-wisdom", entry.path().filename().string());
+  }
+
+  // The rewritten file is read back without being replaced.
+  const auto before = std::filesystem::last_write_time(path);
+  FFT::forgetWisdom();
+  EXPECT_TRUE(FFT::createSetup(5, FFT::Complex, FFT::Planning::Measured));
+  EXPECT_EQ(before, std::filesystem::last_write_time(path));
+
+  if (saved) {
+    setenv("XDG_CACHE_HOME", savedValue.c_str(), 1);
+  } else {
+    unsetenv("XDG_CACHE_HOME");
+  }
+  FFT::forgetWisdom();
+  std::filesystem::remove_all(directory);
+}
