@@ -2,6 +2,7 @@
 
 #include <sys/time.h>
 
+#include <atomic>
 #include <cstdarg>
 #include <cstdio>
 #include <ctime>
@@ -16,6 +17,8 @@ std::mutex& nameMutex() {
   static std::mutex m;
   return m;
 }
+std::atomic<bool> quietLog{false};
+
 std::string& programName() {
   static std::string name =
       program_invocation_short_name ? program_invocation_short_name : "quillon";
@@ -28,7 +31,12 @@ void setLogProgramName(const std::string& name) {
   programName() = name;
 }
 
+void setLogQuiet(bool quiet) {
+  quietLog = quiet;
+}
+
 void Log(const char* format, ...) {
+  if (quietLog) return;
   char message[1024];
   va_list args;
   va_start(args, format);

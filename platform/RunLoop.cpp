@@ -50,8 +50,14 @@ RunLoop& RunLoop::currentRunLoop() {
 }
 
 void RunLoop::setClock(std::shared_ptr<Clock> clock) {
+  // Scheduled timers keep the time they had left: due dates measured on the
+  // old clock mean nothing on the new one (a steady-clock date would leave a
+  // manual clock starting at 0 waiting for days).
+  const Nanos before = now();
   manual_ = dynamic_cast<ManualClock*>(clock.get());
   clock_ = std::move(clock);
+  const Nanos after = now();
+  for (auto& t : timers_) t->fireAt_ = after + (t->fireAt_ - before);
 }
 
 ManualClock& RunLoop::useManualClock() {

@@ -64,6 +64,17 @@ TEST_F(RunLoopTest, OneShotTimerFiresOnce) {
   EXPECT_EQ(1, fired);
 }
 
+TEST(RunLoopClockSwitchTest, ScheduledTimersKeepTheirTimeLeftAcrossAClockChange) {
+  RunLoop loop;  // on the real clock
+  int fired = 0;
+  loop.addTimer(Timer::timerWithTimeInterval(0.25, [&](Timer&) { ++fired; }));
+  loop.useManualClock();
+  ASSERT_TRUE(loop.nextFireTime().has_value());
+  EXPECT_LE(*loop.nextFireTime(), platform::secondsToNanos(0.25));
+  loop.advanceBy(1.0);
+  EXPECT_EQ(4, fired);
+}
+
 TEST(RunLoopRealClockTest, LateRepeatingTimerFiresOnceAndKeepsItsCadence) {
   RunLoop loop;
   auto& clock = loop.useManualClock();
