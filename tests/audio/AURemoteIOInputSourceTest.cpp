@@ -1,0 +1,208 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <numeric>
+#include <vector>
+
+#include "audio/AURemoteIOInputSource.h"
+#include "tests/support/AudioTestDriver.h"
+
+using namespace platform;
+
+namespace {
+
+// Keeps what the source delivers: frame counts, the byte sizes the list
+// carried and the samples.
+struct TestAudioSourceDelegate : AudioSourceDelegate {
+  std::vector<int> frameCounts;
+  std::vector<uint32_t> byteSizes;
+  std::vector<int16_t> samples;
+  void addSampledFrames(AudioBufferList* list, int frameCount) override {
+    frameCounts.push_back(frameCount);
+    byteSizes.push_back(list->buffers[0].dataByteSize);
+    const auto* p = static_cast<const int16_t*>(list->buffers[0].data);
+    samples.insert(samples.end(), p, p + list->buffers[0].dataByteSize / 2);
+  }
+};
+
+std::vector<int16_t> ramp(int frames, int16_t from) {
+  std::vector<int16_t> v(frames);
+  std::iota(v.begin(), v.end(), from);
+  return v;
+}
+
+uint32_t be32(const std::vector<unsigned char>& b, size_t at) {
+  return uint32_t(b[at]) << 24 | uint32_t(b[at + 1]) << 16 | uint32_t(b[at + 2]) << 8 | b[at + 3];
+}
+
+// The source on a unit that opens no device: blocks arrive only when the
+// test feeds them, the way SDL's capture callback would.
+class AURemoteIOInputSourceTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    AudioUnitSetDevicelessForTesting(true);
+    docs = audiotest::makeTempDirectory("docs");
+    const char* old = getenv("XDG_DOCUMENTS_DIR");
+    if (old) savedDocs = old;
+    hadDocs = old != nullptr;
+    setenv("XDG_DOCUMENTS_DIR", docs.c_str(), 1);
+    source.setDelegate(&delegate);
+    ASSERT_TRUE(source.createAudioInput());
+  }
+  void TearDown() override {
+    source.stopAudioUnit();
+    writeAiff = savedWriteAiff;
+    AudioUnitSetDevicelessForTesting(false);
+    if (hadDocs)
+      setenv("XDG_DOCUMENTS_DIR", savedDocs.c_str(), 1);
+    else
+      unsetenv("XDG_DOCUMENTS_DIR");
+    std::filesystem::remove_all(docs);
+  }
+  void feed(const std::vector<int16_t>& block) {
+    AudioUnitProcessInput(source.audioUnit(), block.data(), uint32_t(block.size() * 2));
+  }
+  std::string recording() const { return docs + "/audio.aiff"; }
+
+  audiotest::ScopedSdlAudioDriver driver{"dummy"};
+  bool savedWriteAiff = writeAiff;
+  std::string docs, savedDocs;
+  bool hadDocs = false;
+  TestAudioSourceDelegate delegate;
+  AURemoteIOInputSource source;
+};
+
+}  // namespace
+
+TEST_F(AURemoteIOInputSourceTest, SetsTheUnitUpFor22050HzMono16Bit) {
+  EXPECT_EQ(22050.0, source.sampleRate());
+  EXPECT_EQ(2, source.bytesPerFrame());
+  // The unit reports 1024 frames per slice at most: room for 2 x 1024 bytes.
+  ASSERT_NE(nullptr, source.bufferList());
+  EXPECT_EQ(1u, source.bufferList()->numberBuffers);
+  EXPECT_EQ(2048u, source.bufferList()->buffers[0].dataByteSize);
+
+  AudioStreamBasicDescription f{};
+  uint32_t size = sizeof f;
+  ASSERT_EQ(noErr, AudioUnitGetProperty(source.audioUnit(), kAudioUnitProperty_StreamFormat,
+                                        kAudioUnitScope_Output, 1, &f, &size));
+  EXPECT_EQ(22050.0, f.sampleRate);
+  EXPECT_EQ(kAudioFormatLinearPCM, f.formatID);
+  EXPECT_EQ(12u, f.formatFlags);
+  EXPECT_EQ(1u, f.channelsPerFrame);
+  EXPECT_EQ(16u, f.bitsPerChannel);
+  uint32_t input = 0, output = 1;
+  size = 4;
+  AudioUnitGetProperty(source.audioUnit(), kAudioOutputUnitProperty_EnableIO, kAudioUnitScope_Input,
+                       1, &input, &size);
+  AudioUnitGetProperty(source.audioUnit(), kAudioOutputUnitProperty_EnableIO,
+                       kAudioUnitScope_Output, 0, &output, &size);
+  EXPECT_EQ(1u, input);
+  EXPECT_EQ(0u, output);
+}
+
+TEST_F(AURemoteIOInputSourceTest, DeliversEveryCapturedBlockWhole) {
+  source.startAudioUnit();
+  const auto a = ramp(512, 0), b = ramp(100, 1000), c = ramp(1024, -3000);
+  feed(a);
+  feed(b);
+  feed(c);
+  EXPECT_EQ((std::vector<int>{512, 100, 1024}), delegate.frameCounts);
+  // After a short block the next full one still gets the whole buffer.
+  EXPECT_EQ((std::vector<uint32_t>{1024, 200, 2048}), delegate.byteSizes);
+  std::vector<int16_t> all(a);
+  all.insert(all.end(), b.begin(), b.end());
+  all.insert(all.end(), c.begin(), c.end());
+  EXPECT_EQ(all, delegate.samples);
+  source.stopAudioUnit();
+  feed(a);
+  EXPECT_EQ(3u, delegate.frameCounts.size());
+}
+
+TEST_F(AURemoteIOInputSourceTest, CallbackWithoutABufferListDoesNothing) {
+  source.setBufferList(nullptr);
+  source.startAudioUnit();
+  AudioUnitRenderActionFlags flags = 0;
+  AudioTimeStamp stamp{};
+  EXPECT_EQ(0, RenderCallback(&source, &flags, &stamp, 1, 512, nullptr));
+  feed(ramp(512, 0));
+  EXPECT_TRUE(delegate.frameCounts.empty());
+}
+
+TEST_F(AURemoteIOInputSourceTest, RenderErrorIsReturnedAndTheBlockDropped) {
+  writeAiff = true;
+  source.startAudioUnit();
+  ASSERT_NE(nullptr, aiffFile);
+  // Called outside the unit's capture there is nothing to render.
+  AudioUnitRenderActionFlags flags = 0;
+  AudioTimeStamp stamp{};
+  EXPECT_EQ(kAudioUnitErr_CannotDoInCurrentContext,
+            RenderCallback(&source, &flags, &stamp, 1, 512, nullptr));
+  EXPECT_EQ(kAudioUnitErr_InvalidElement, RenderCallback(&source, &flags, &stamp, 0, 512, nullptr));
+  EXPECT_TRUE(delegate.frameCounts.empty());
+  source.stopAudioUnit();
+  std::ifstream in(recording(), std::ios::binary);
+  std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), {});
+  ASSERT_EQ(72u, bytes.size());
+  EXPECT_EQ(0u, be32(bytes, 34));  // no frames recorded
+}
+
+TEST_F(AURemoteIOInputSourceTest, RecordsEveryBlockToAnAifcFileWhenAsked) {
+  writeAiff = true;
+  source.startAudioUnit();
+  std::vector<int16_t> all;
+  for (int i = 0; i < 100; ++i) {
+    const auto block = ramp(512, int16_t(i * 7));
+    all.insert(all.end(), block.begin(), block.end());
+    feed(block);
+  }
+  EXPECT_EQ(100u, delegate.frameCounts.size());
+  source.stopAudioUnit();
+  EXPECT_EQ(nullptr, aiffFile);
+
+  std::ifstream in(recording(), std::ios::binary);
+  std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), {});
+  ASSERT_EQ(102472u, bytes.size());
+  EXPECT_EQ(0, std::memcmp(bytes.data(), "FORM", 4));
+  EXPECT_EQ(102464u, be32(bytes, 4));
+  EXPECT_EQ(0, std::memcmp(bytes.data() + 8, "AIFC", 4));
+  EXPECT_EQ(1, bytes[32] << 8 | bytes[33]);   // channels
+  EXPECT_EQ(51200u, be32(bytes, 34));         // frames
+  EXPECT_EQ(16, bytes[38] << 8 | bytes[39]);  // bits
+  const unsigned char rate[10] = {0x40, 0x0D, 0xAC, 0x44, 0, 0, 0, 0, 0, 0};
+  EXPECT_EQ(0, std::memcmp(bytes.data() + 40, rate, 10));
+  EXPECT_EQ(0, std::memcmp(bytes.data() + 50, "sowt", 4));
+  EXPECT_EQ(102408u, be32(bytes, 60));
+  EXPECT_EQ(0, std::memcmp(bytes.data() + 72, all.data(), all.size() * 2));
+
+  // A new start truncates and rewrites the recording.
+  source.startAudioUnit();
+  feed(ramp(512, 0));
+  source.stopAudioUnit();
+  EXPECT_EQ(72u + 1024u, std::filesystem::file_size(recording()));
+}
+
+TEST_F(AURemoteIOInputSourceTest, RecordsNothingWhenNotAsked) {
+  writeAiff = false;
+  source.startAudioUnit();
+  EXPECT_EQ(nullptr, aiffFile);
+  feed(ramp(512, 0));
+  source.stopAudioUnit();
+  EXPECT_FALSE(std::filesystem::exists(recording()));
+  EXPECT_EQ(1u, delegate.frameCounts.size());
+}
+
+TEST(AURemoteIOInputSourceNoDeviceTest, CreateFailsWithoutAMicrophone) {
+  audiotest::ScopedSdlAudioDriver driver("disk");
+  setenv("SDL_DISKAUDIOFILEIN", "/nonexistent/quillon-microphone.raw", 1);
+  AURemoteIOInputSource source;
+  EXPECT_FALSE(source.createAudioInput());
+  EXPECT_EQ(nullptr, source.bufferList());
+  source.startAudioUnit();  // runs on, silent
+  source.stopAudioUnit();
+  unsetenv("SDL_DISKAUDIOFILEIN");
+}

@@ -1,0 +1,305 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <numeric>
+#include <thread>
+#include <vector>
+
+#include "audio/AudioSource.h"
+#include "platform/AudioUnit.h"
+#include "tests/support/AudioTestDriver.h"
+
+using namespace platform;
+
+namespace {
+
+const AudioStreamBasicDescription kMono16At22050{
+    22050.0,
+    kAudioFormatLinearPCM,
+    kAudioFormatFlagIsSignedInteger | kAudioFormatFlagIsPacked,
+    2,
+    1,
+    2,
+    1,
+    16,
+    0};
+
+AudioUnit newUnit() {
+  AudioComponentDescription desc{kAudioUnitType_Output, kAudioUnitSubType_RemoteIO, 0, 0, 0};
+  AudioComponent component = AudioComponentFindNext(nullptr, &desc);
+  EXPECT_NE(nullptr, component);
+  AudioUnit unit = nullptr;
+  EXPECT_EQ(noErr, AudioComponentInstanceNew(component, &unit));
+  return unit;
+}
+
+// A test's input callback: renders every block into its own list and keeps
+// the samples, the frame counts and the thread it was called on.
+struct CaptureRecorder {
+  AudioUnit unit = nullptr;
+  AudioBufferList* list = makeAudioBuffersForChannels(1, 4096);
+  std::vector<int16_t> samples;
+  std::vector<uint32_t> blocks;
+  std::atomic<int> calls{0};
+  std::thread::id thread;
+  OSStatus lastStatus = noErr;
+  ~CaptureRecorder() { freeAudioBuffers(list); }
+
+  static OSStatus callback(void* refCon, AudioUnitRenderActionFlags* flags,
+                           const AudioTimeStamp* stamp, uint32_t bus, uint32_t frames,
+                           AudioBufferList*) {
+    auto* self = static_cast<CaptureRecorder*>(refCon);
+    self->list->buffers[0].dataByteSize = 4096;
+    self->lastStatus = AudioUnitRender(self->unit, flags, stamp, bus, frames, self->list);
+    if (self->lastStatus == noErr) {
+      const auto* p = static_cast<const int16_t*>(self->list->buffers[0].data);
+      self->samples.insert(self->samples.end(), p, p + self->list->buffers[0].dataByteSize / 2);
+      self->blocks.push_back(frames);
+    }
+    self->thread = std::this_thread::get_id();
+    self->calls++;
+    return self->lastStatus;
+  }
+};
+
+AudioUnit newInputUnit(CaptureRecorder& recorder, uint32_t maxFrames = 1024) {
+  AudioUnit unit = newUnit();
+  const uint32_t on = 1, off = 0;
+  EXPECT_EQ(noErr, AudioUnitSetProperty(unit, kAudioOutputUnitProperty_EnableIO,
+                                        kAudioUnitScope_Input, 1, &on, sizeof on));
+  EXPECT_EQ(noErr, AudioUnitSetProperty(unit, kAudioOutputUnitProperty_EnableIO,
+                                        kAudioUnitScope_Output, 0, &off, sizeof off));
+  EXPECT_EQ(noErr,
+            AudioUnitSetProperty(unit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 1,
+                                 &kMono16At22050, sizeof kMono16At22050));
+  EXPECT_EQ(noErr, AudioUnitSetProperty(unit, kAudioUnitProperty_MaximumFramesPerSlice,
+                                        kAudioUnitScope_Global, 0, &maxFrames, sizeof maxFrames));
+  const AURenderCallbackStruct cb{CaptureRecorder::callback, &recorder};
+  EXPECT_EQ(noErr, AudioUnitSetProperty(unit, kAudioOutputUnitProperty_SetInputCallback,
+                                        kAudioUnitScope_Global, 0, &cb, sizeof cb));
+  recorder.unit = unit;
+  return unit;
+}
+
+class AudioUnitTest : public ::testing::Test {
+ protected:
+  audiotest::ScopedSdlAudioDriver driver{"dummy"};
+};
+
+class DevicelessAudioUnitTest : public AudioUnitTest {
+ protected:
+  void SetUp() override { AudioUnitSetDevicelessForTesting(true); }
+  void TearDown() override { AudioUnitSetDevicelessForTesting(false); }
+};
+
+}  // namespace
+
+TEST_F(AudioUnitTest, FindsOnlyTheRemoteIOComponent) {
+  AudioComponentDescription any{0, 0, 0, 0, 0};
+  AudioComponent first = AudioComponentFindNext(nullptr, &any);
+  ASSERT_NE(nullptr, first);
+  EXPECT_EQ(nullptr, AudioComponentFindNext(first, &any));
+  AudioComponentDescription other{kAudioUnitType_Output, fourCharCode("vpio"), 0, 0, 0};
+  EXPECT_EQ(nullptr, AudioComponentFindNext(nullptr, &other));
+  AudioComponentDescription exact{kAudioUnitType_Output, kAudioUnitSubType_RemoteIO,
+                                  kAudioUnitManufacturer_Apple, 0, 0};
+  EXPECT_EQ(first, AudioComponentFindNext(nullptr, &exact));
+}
+
+TEST_F(AudioUnitTest, PropertiesKeepTheirValuesAndRefuseWrongPlaces) {
+  AudioUnit unit = newUnit();
+  uint32_t maxFrames = 0, size = sizeof maxFrames;
+  ASSERT_EQ(noErr, AudioUnitGetProperty(unit, kAudioUnitProperty_MaximumFramesPerSlice,
+                                        kAudioUnitScope_Global, 0, &maxFrames, &size));
+  EXPECT_EQ(1024u, maxFrames);
+
+  ASSERT_EQ(noErr,
+            AudioUnitSetProperty(unit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 1,
+                                 &kMono16At22050, sizeof kMono16At22050));
+  AudioStreamBasicDescription got{};
+  size = sizeof got;
+  ASSERT_EQ(noErr, AudioUnitGetProperty(unit, kAudioUnitProperty_StreamFormat,
+                                        kAudioUnitScope_Output, 1, &got, &size));
+  EXPECT_EQ(40u, size);
+  EXPECT_EQ(22050.0, got.sampleRate);
+  EXPECT_EQ(12u, got.formatFlags);
+
+  // The device side of the input bus can be read (40 bytes) but not set.
+  size = sizeof got;
+  EXPECT_EQ(noErr, AudioUnitGetProperty(unit, kAudioUnitProperty_StreamFormat,
+                                        kAudioUnitScope_Input, 1, &got, &size));
+  EXPECT_NE(noErr,
+            AudioUnitSetProperty(unit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Input, 1,
+                                 &kMono16At22050, sizeof kMono16At22050));
+  AudioStreamBasicDescription eightBit = kMono16At22050;
+  eightBit.bitsPerChannel = 8;
+  EXPECT_EQ(kAudioUnitErr_FormatNotSupported,
+            AudioUnitSetProperty(unit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 1,
+                                 &eightBit, sizeof eightBit));
+  const uint32_t on = 1;
+  EXPECT_NE(noErr, AudioUnitSetProperty(unit, kAudioOutputUnitProperty_EnableIO,
+                                        kAudioUnitScope_Input, 0, &on, sizeof on));
+  EXPECT_EQ(kAudioUnitErr_InvalidProperty,
+            AudioUnitSetProperty(unit, 9999, kAudioUnitScope_Global, 0, &on, sizeof on));
+  EXPECT_EQ(kAudio_ParamError, AudioUnitSetProperty(unit, kAudioOutputUnitProperty_EnableIO,
+                                                    kAudioUnitScope_Input, 1, &on, 2));
+  EXPECT_EQ(noErr, AudioComponentInstanceDispose(unit));
+}
+
+TEST_F(DevicelessAudioUnitTest, CapturedBlocksAreSlicedAndRenderedExactly) {
+  CaptureRecorder recorder;
+  AudioUnit unit = newInputUnit(recorder, 512);
+  ASSERT_EQ(noErr, AudioUnitInitialize(unit));
+
+  std::vector<int16_t> block(1300);
+  std::iota(block.begin(), block.end(), int16_t(-650));
+  // Not started: a device would not call back, and neither does the unit.
+  AudioUnitProcessInput(unit, block.data(), uint32_t(block.size() * 2));
+  EXPECT_EQ(0, recorder.calls);
+
+  ASSERT_EQ(noErr, AudioOutputUnitStart(unit));
+  AudioUnitProcessInput(unit, block.data(), uint32_t(block.size() * 2));
+  EXPECT_EQ((std::vector<uint32_t>{512, 512, 276}), recorder.blocks);
+  EXPECT_EQ(block, recorder.samples);
+
+  // Outside the callback there is nothing to render.
+  AudioUnitRenderActionFlags flags = 0;
+  AudioTimeStamp stamp{};
+  EXPECT_EQ(kAudioUnitErr_CannotDoInCurrentContext,
+            AudioUnitRender(unit, &flags, &stamp, 1, 100, recorder.list));
+
+  AudioOutputUnitStop(unit);
+  AudioUnitProcessInput(unit, block.data(), uint32_t(block.size() * 2));
+  EXPECT_EQ(3, recorder.calls);
+  AudioComponentInstanceDispose(unit);
+}
+
+TEST_F(DevicelessAudioUnitTest, RenderRefusesAListTooSmallForTheBlock) {
+  CaptureRecorder recorder;
+  AudioUnit unit = newInputUnit(recorder);
+  ASSERT_EQ(noErr, AudioUnitInitialize(unit));
+  ASSERT_EQ(noErr, AudioOutputUnitStart(unit));
+  // The recorder's list holds 2048 frames; a 1024-frame slice fits, and a
+  // shrunken list is refused rather than overrun.
+  std::vector<int16_t> block(1024, 7);
+  AudioUnitProcessInput(unit, block.data(), 2048);
+  EXPECT_EQ(noErr, recorder.lastStatus);
+
+  struct Tiny {
+    static OSStatus callback(void* refCon, AudioUnitRenderActionFlags* flags,
+                             const AudioTimeStamp* stamp, uint32_t bus, uint32_t frames,
+                             AudioBufferList*) {
+      auto* r = static_cast<CaptureRecorder*>(refCon);
+      r->list->buffers[0].dataByteSize = 100;
+      r->lastStatus = AudioUnitRender(r->unit, flags, stamp, bus, frames, r->list);
+      return r->lastStatus;
+    }
+  };
+  AudioOutputUnitStop(unit);
+  const AURenderCallbackStruct cb{Tiny::callback, &recorder};
+  ASSERT_EQ(noErr, AudioUnitSetProperty(unit, kAudioOutputUnitProperty_SetInputCallback,
+                                        kAudioUnitScope_Global, 0, &cb, sizeof cb));
+  AudioOutputUnitStart(unit);
+  AudioUnitProcessInput(unit, block.data(), 2048);
+  EXPECT_EQ(kAudioUnitErr_TooManyFramesToProcess, recorder.lastStatus);
+  AudioComponentInstanceDispose(unit);
+}
+
+namespace {
+struct RampRenderer {
+  int16_t next = 0;
+  bool fail = false;
+  static OSStatus callback(void* refCon, AudioUnitRenderActionFlags*, const AudioTimeStamp*,
+                           uint32_t bus, uint32_t frames, AudioBufferList* list) {
+    auto* self = static_cast<RampRenderer*>(refCon);
+    if (self->fail || bus != 0) return -1;
+    for (uint32_t b = 0; b < list->numberBuffers; ++b) {
+      auto* out = static_cast<int16_t*>(list->buffers[b].data);
+      for (uint32_t i = 0; i < frames; ++i) out[i] = int16_t(self->next + i + 1000 * b);
+    }
+    self->next = int16_t(self->next + frames);
+    return noErr;
+  }
+};
+}  // namespace
+
+TEST_F(DevicelessAudioUnitTest, OutputPullsTheRenderCallbackAndSilencesFailures) {
+  AudioUnit unit = newUnit();
+  AudioStreamBasicDescription stereo{
+      8000.0,
+      kAudioFormatLinearPCM,
+      kAudioFormatFlagIsSignedInteger | kAudioFormatFlagIsPacked | kAudioFormatFlagIsNonInterleaved,
+      2,
+      1,
+      2,
+      2,
+      16,
+      0};
+  ASSERT_EQ(noErr, AudioUnitSetProperty(unit, kAudioUnitProperty_StreamFormat,
+                                        kAudioUnitScope_Input, 0, &stereo, sizeof stereo));
+  uint32_t maxFrames = 300;
+  AudioUnitSetProperty(unit, kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, 0,
+                       &maxFrames, sizeof maxFrames);
+  RampRenderer renderer;
+  const AURenderCallbackStruct cb{RampRenderer::callback, &renderer};
+  ASSERT_EQ(noErr, AudioUnitSetProperty(unit, kAudioUnitProperty_SetRenderCallback,
+                                        kAudioUnitScope_Input, 0, &cb, sizeof cb));
+  ASSERT_EQ(noErr, AudioUnitInitialize(unit));
+  ASSERT_EQ(noErr, AudioOutputUnitStart(unit));
+
+  // 512 stereo frames, pulled as slices of 300 and 212, channels interleaved.
+  std::vector<int16_t> out(1024, 99);
+  AudioUnitProcessOutput(unit, out.data(), 2048);
+  EXPECT_EQ(512, renderer.next);
+  for (int i = 0; i < 512; ++i) {
+    ASSERT_EQ(i, out[2 * i]) << i;
+    ASSERT_EQ(i + 1000, out[2 * i + 1]) << i;
+  }
+  renderer.fail = true;
+  AudioUnitProcessOutput(unit, out.data(), 2048);
+  EXPECT_EQ(std::vector<int16_t>(1024, 0), out);
+
+  AudioOutputUnitStop(unit);
+  renderer.fail = false;
+  std::fill(out.begin(), out.end(), 5);
+  AudioUnitProcessOutput(unit, out.data(), 2048);
+  EXPECT_EQ(std::vector<int16_t>(1024, 0), out);
+  EXPECT_EQ(512, renderer.next);
+  AudioComponentInstanceDispose(unit);
+}
+
+TEST_F(AudioUnitTest, CapturesOnSdlsThreadBetweenStartAndStop) {
+  CaptureRecorder recorder;
+  AudioUnit unit = newInputUnit(recorder);
+  ASSERT_EQ(noErr, AudioUnitInitialize(unit));
+  EXPECT_EQ(0, recorder.calls);  // Initialize only checks the device
+  ASSERT_EQ(noErr, AudioOutputUnitStart(unit));
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (recorder.calls < 3 && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  AudioOutputUnitStop(unit);
+  const int calls = recorder.calls;
+  ASSERT_GE(calls, 3);
+  EXPECT_NE(std::this_thread::get_id(), recorder.thread);
+  for (uint32_t n : recorder.blocks) {
+    EXPECT_GT(n, 0u);
+    EXPECT_LE(n, 1024u);
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  EXPECT_EQ(calls, recorder.calls) << "a callback after stop";
+  AudioComponentInstanceDispose(unit);
+}
+
+TEST(AudioUnitNoDeviceTest, InitializeFailsWithoutACaptureDevice) {
+  // The disk driver's capture device reads a file; a missing one cannot open.
+  audiotest::ScopedSdlAudioDriver driver("disk");
+  setenv("SDL_DISKAUDIOFILEIN", "/nonexistent/quillon-microphone.raw", 1);
+  CaptureRecorder recorder;
+  AudioUnit unit = newInputUnit(recorder);
+  EXPECT_NE(noErr, AudioUnitInitialize(unit));
+  EXPECT_NE(noErr, AudioOutputUnitStart(unit));
+  EXPECT_EQ(noErr, AudioComponentInstanceDispose(unit));
+  unsetenv("SDL_DISKAUDIOFILEIN");
+}

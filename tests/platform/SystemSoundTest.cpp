@@ -1,0 +1,58 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "platform/SystemSound.h"
+#include "tests/support/AudioTestDriver.h"
+
+using namespace platform;
+
+namespace {
+
+class SystemSoundTest : public ::testing::Test {
+ protected:
+  audiotest::ScopedSdlAudioDriver driver{"dummy"};
+  const std::string note = std::string(QUILLON_TEST_RESOURCE_DIR) + "/A2g.caf";
+};
+
+}  // namespace
+
+TEST_F(SystemSoundTest, LoadsPlaysOverlappingAndDisposes) {
+  const int before = systemSoundsLoaded();
+  SystemSoundID a = 0, b = 0;
+  ASSERT_EQ(noErr, AudioServicesCreateSystemSoundID(note.c_str(), &a));
+  ASSERT_EQ(noErr, AudioServicesCreateSystemSoundID(note.c_str(), &b));
+  EXPECT_NE(0u, a);
+  EXPECT_NE(a, b);
+  EXPECT_EQ(before + 2, systemSoundsLoaded());
+
+  // Playing returns at once, and a second play sounds alongside the first.
+  AudioServicesPlaySystemSound(a);
+  AudioServicesPlaySystemSound(a);
+  AudioServicesPlaySystemSound(b);
+  EXPECT_EQ(3, systemSoundsPlaying());
+  AudioServicesPlaySystemSound(12345678);  // unknown: nothing
+  EXPECT_EQ(3, systemSoundsPlaying());
+
+  // Disposing of a sound silences its voices.
+  EXPECT_EQ(noErr, AudioServicesDisposeSystemSoundID(a));
+  EXPECT_EQ(1, systemSoundsPlaying());
+  EXPECT_NE(noErr, AudioServicesDisposeSystemSoundID(a));
+  EXPECT_EQ(noErr, AudioServicesDisposeSystemSoundID(b));
+  EXPECT_EQ(0, systemSoundsPlaying());
+  EXPECT_EQ(before, systemSoundsLoaded());
+}
+
+TEST_F(SystemSoundTest, RefusesMissingAndUnreadableFiles) {
+  SystemSoundID id = 99;
+  EXPECT_EQ(kSystemSoundFileNotFound,
+            AudioServicesCreateSystemSoundID("/nonexistent/E2g.caf", &id));
+  EXPECT_EQ(0u, id);
+  const std::string junk = audiotest::makeTempDirectory("junk") + "/E2g.caf";
+  std::ofstream(junk) << "not a sound file at all";
+  EXPECT_EQ(kSystemSoundUnsupportedFile, AudioServicesCreateSystemSoundID(junk.c_str(), &id));
+  EXPECT_EQ(kSystemSoundUnsupportedFile,
+            AudioServicesCreateSystemSoundID(QUILLON_TEST_RESOURCE_DIR, &id));  // a directory
+  std::filesystem::remove_all(std::filesystem::path(junk).parent_path());
+}
