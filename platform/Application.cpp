@@ -165,8 +165,9 @@ bool Application::keyDown(Key key, unsigned modifiers) {
     terminate(0);
     return true;
   }
-  needsDisplay_ = true;
-  return keyHandler_ ? keyHandler_(key, modifiers) : false;
+  const bool used = keyHandler_ && keyHandler_(key, modifiers);
+  if (used) needsDisplay_ = true;
+  return used;
 }
 
 bool Application::openWindow() {
@@ -261,11 +262,16 @@ void Application::handleEvent(const void* e) {
 void Application::draw() {
   int dw = 0, dh = 0;
   if (SDL_GetRendererOutputSize(sdl_->renderer, &dw, &dh) != 0 || dw <= 0 || dh <= 0) return;
-  // Draw at the density of the screen's pixels, so HiDPI stays sharp.
+  // Frames are paced from their start, so drawing time does not slow them.
+  sdl_->lastFrameTicks = SDL_GetTicks();
+  // Draw at the density of the screen's pixels, so HiDPI stays sharp, and
+  // already turned: cairo turns a quarter exactly and cheaply, where SDL's
+  // software renderer (all there is under a bare X server) turns slowly.
   const Presentation pixels(orientation_, dw, dh);
   const double scale = pixels.scale();
-  const int tw = std::max(1, static_cast<int>(std::lround(kDisplayWidth * scale)));
-  const int th = std::max(1, static_cast<int>(std::lround(kDisplayHeight * scale)));
+  const PresentedRect place = pixels.contentRect();
+  const int tw = std::max(1, static_cast<int>(std::lround(place.width)));
+  const int th = std::max(1, static_cast<int>(std::lround(place.height)));
   if (tw != sdl_->textureWidth || th != sdl_->textureHeight || !sdl_->texture) {
     if (sdl_->texture) SDL_DestroyTexture(sdl_->texture);
     if (sdl_->surface) cairo_surface_destroy(sdl_->surface);
@@ -276,6 +282,8 @@ void Application::draw() {
     sdl_->textureHeight = th;
     if (!sdl_->texture || cairo_surface_status(sdl_->surface) != CAIRO_STATUS_SUCCESS) {
       Log("cannot make a %dx%d picture: %s", tw, th, SDL_GetError());
+      if (sdl_->texture) SDL_DestroyTexture(sdl_->texture);
+      sdl_->texture = nullptr;
       sdl_->textureWidth = sdl_->textureHeight = 0;
       return;
     }
@@ -286,6 +294,11 @@ void Application::draw() {
   cairo_set_source_rgb(cr, 0, 0, 0);
   cairo_paint(cr);
   cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
+  if (orientation_ == Orientation::LandscapeTopRight) {
+    // A quarter turn clockwise: portrait (x, y) lands at (width - y, x).
+    cairo_translate(cr, tw, 0);
+    cairo_rotate(cr, M_PI / 2);
+  }
   renderViewTree(*window_, cr, scale);
   cairo_destroy(cr);
   cairo_surface_flush(sdl_->surface);
@@ -295,18 +308,12 @@ void Application::draw() {
 
   SDL_SetRenderDrawColor(sdl_->renderer, 0, 0, 0, 255);
   SDL_RenderClear(sdl_->renderer);
-  // The unturned picture centred on its place, then turned about its centre
-  // (SDL turns clockwise): the portrait top edge ends up on the right.
-  const PresentedRect place = pixels.contentRect();
-  const SDL_FRect dst = {static_cast<float>(place.x + place.width / 2 - tw / 2.0),
-                         static_cast<float>(place.y + place.height / 2 - th / 2.0),
+  const SDL_FRect dst = {static_cast<float>(place.x), static_cast<float>(place.y),
                          static_cast<float>(tw), static_cast<float>(th)};
-  const double angle = orientation_ == Orientation::LandscapeTopRight ? 90.0 : 0.0;
-  SDL_RenderCopyExF(sdl_->renderer, sdl_->texture, nullptr, &dst, angle, nullptr, SDL_FLIP_NONE);
+  SDL_RenderCopyF(sdl_->renderer, sdl_->texture, nullptr, &dst);
   SDL_RenderPresent(sdl_->renderer);
 
   ++framesDrawn_;
-  sdl_->lastFrameTicks = SDL_GetTicks();
   needsDisplay_ = false;
   window_->setNeedsDisplayFlag(false);
 }

@@ -115,6 +115,7 @@ class Application {
   // Ends the loop after the current pass, with this exit status.
   void terminate(int status = 0);
   bool isRunning() const { return running_; }
+  bool isTerminating() const { return quit_; }
 
   // Asks for a new picture even though nothing seems to have changed.
   void setNeedsDisplay() { needsDisplay_ = true; }

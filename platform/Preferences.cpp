@@ -160,13 +160,18 @@ int64_t Preferences::integerForKey(const std::string& key) const {
 }
 
 bool Preferences::setObject(const Value& value, const std::string& key) {
+  // A continuous slider writes the same whole number many times over; only a
+  // change (or a retry after a failed save) is worth a trip to the disk.
+  if (auto it = stored_.find(key); it != stored_.end() && it->second == value && saved_) {
+    return true;
+  }
   stored_[key] = value;
-  return save();
+  return saved_ = save();
 }
 
 bool Preferences::removeObjectForKey(const std::string& key) {
-  if (stored_.erase(key) == 0) return true;
-  return save();
+  if (stored_.erase(key) == 0 && saved_) return true;
+  return saved_ = save();
 }
 
 std::optional<Preferences::Dictionary> Preferences::parse(std::string_view text) {

@@ -48,8 +48,9 @@ class Preferences {
   // number of a string (0 when it has none), or 0 when the key has no value.
   int64_t integerForKey(const std::string& key) const;
 
-  // Store a value and save the store. A failed save is logged and the value
-  // is still kept for this run; the return value says whether it was saved.
+  // Store a value and save the store (unless it already holds that value). A
+  // failed save is logged and the value is still kept for this run; the
+  // return value says whether the file now holds it.
   bool setObject(const Value& value, const std::string& key);
   bool setString(const std::string& value, const std::string& key) {
     return setObject(Value(value), key);
@@ -75,6 +76,7 @@ class Preferences {
   std::string path_;
   Dictionary stored_;
   Dictionary defaults_;
+  bool saved_ = true;  // the file holds stored_
 };
 
 }  // namespace platform

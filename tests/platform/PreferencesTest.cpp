@@ -47,7 +47,7 @@ TEST_F(PreferencesTest, DefaultsAnswerUnsetKeysAndAreNeverStored) {
   EXPECT_EQ(std::nullopt, prefs.stringForKey("TargetTuning"));
   EXPECT_EQ(0, prefs.integerForKey("Calibration"));
 
-  prefs.registerDefaults({{"TargetTuning", std::string("guitar")}, {"Calibration", int64_t{440}}});
+  prefs.registerDefaults({{"TargetTuning", "guitar"}, {"Calibration", 440}});
   EXPECT_EQ("guitar", prefs.stringForKey("TargetTuning"));
   EXPECT_EQ(440, prefs.integerForKey("Calibration"));
   EXPECT_FALSE(fs::exists(file())) << "registering defaults must not write";
@@ -82,6 +82,27 @@ TEST_F(PreferencesTest, WrittenValuesSurviveAReopenWithAwkwardCharacters) {
   EXPECT_EQ(4u, reopened.storedValues().size());
   // The file stays one entry per line.
   EXPECT_EQ(5, lineCount(readFile()));
+}
+
+TEST_F(PreferencesTest, RewritingTheSameValueLeavesTheFileAloneButRetriesAFailedSave) {
+  Preferences prefs(dir_);
+  ASSERT_TRUE(prefs.setInteger(440, "Calibration"));
+  fs::remove(file());
+  EXPECT_TRUE(prefs.setInteger(440, "Calibration"));
+  EXPECT_FALSE(fs::exists(file())) << "an unchanged value was written again";
+  EXPECT_TRUE(prefs.setInteger(441, "Calibration"));
+  EXPECT_EQ(441, Preferences(dir_).integerForKey("Calibration"));
+
+  // After a failed save the same value is saved again.
+  fs::remove(file());
+  fs::create_directory(file());
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(prefs.setInteger(442, "Calibration"));
+  EXPECT_FALSE(prefs.setInteger(442, "Calibration"));
+  testing::internal::GetCapturedStderr();
+  fs::remove(file());
+  EXPECT_TRUE(prefs.setInteger(442, "Calibration"));
+  EXPECT_EQ(442, Preferences(dir_).integerForKey("Calibration"));
 }
 
 TEST_F(PreferencesTest, StringsAndIntegersConvertLikeTheReadsExpect) {
