@@ -1,0 +1,115 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "common/AmplitudeAnimation.h"
+
+namespace {
+
+std::vector<float> stepThrough(AmplitudeAnimation& ramp, int steps) {
+  std::vector<float> values;
+  for (int i = 0; i < steps; ++i) {
+    ramp.step();
+    values.push_back(ramp.currentValue());
+  }
+  return values;
+}
+
+TEST(AmplitudeAnimationTest, FadeOutFromPointTwoEndsExactlyOnZeroAfterEightSteps) {
+  AmplitudeAnimation ramp(0.2f, 0.0f);
+  EXPECT_EQ(0.2f, ramp.currentValue());
+  EXPECT_FALSE(ramp.complete());
+
+  const std::vector<float> expected{0.175f, 0.15f, 0.125f, 0.1f, 0.075f, 0.05f, 0.025f};
+  for (size_t k = 0; k < expected.size(); ++k) {
+    ramp.step();
+    EXPECT_FLOAT_EQ(expected[k], ramp.currentValue()) << "step " << k + 1;
+    EXPECT_FALSE(ramp.complete()) << "step " << k + 1;
+  }
+  ramp.step();
+  EXPECT_TRUE(ramp.complete());
+  // Exactly zero, not merely close: the generator's next start must take the
+  // fade-in path, which tests the gain for equality with 0.
+  EXPECT_EQ(0.0f, ramp.currentValue());
+}
+
+TEST(AmplitudeAnimationTest, StepsFollowTheSinglePrecisionFormulaBitForBit) {
+  // Values whose distance is not a power-of-two fraction expose a
+  // computation done in double or in another order.
+  const float start = 0.3f, target = 0.7f;
+  AmplitudeAnimation ramp(start, target);
+  for (int k = 1; k <= 8; ++k) {
+    ramp.step();
+    volatile float distance = target - start;
+    volatile float scaled = static_cast<float>(k) * distance;
+    volatile float fraction = scaled * 0.125f;
+    const float want = start + fraction;
+    EXPECT_EQ(want, ramp.currentValue()) << "step " << k;
+  }
+  EXPECT_EQ(target, ramp.currentValue());
+}
+
+TEST(AmplitudeAnimationTest, NinthStepOvershootsAndIsNoLongerComplete) {
+  AmplitudeAnimation ramp(0.0f, 0.8f);
+  stepThrough(ramp, 8);
+  ASSERT_TRUE(ramp.complete());
+  ramp.step();
+  EXPECT_FALSE(ramp.complete());
+  EXPECT_FLOAT_EQ(0.9f, ramp.currentValue());  // 0 + 9/8 of 0.8
+}
+
+TEST(AmplitudeAnimationTest, FlatRampHoldsItsValue) {
+  AmplitudeAnimation ramp(0.5f, 0.5f);
+  for (float v : stepThrough(ramp, 8)) EXPECT_EQ(0.5f, v);
+  EXPECT_TRUE(ramp.complete());
+}
+
+TEST(AmplitudeAnimationTest, InitialisersSetFrequencyAndSuccessor) {
+  auto plain = AmplitudeAnimation::initWithStartValue(0.0f, 1.0f);
+  EXPECT_EQ(0.0f, plain->frequency());
+  EXPECT_EQ(nullptr, plain->nextAnimation());
+
+  auto fadeIn = AmplitudeAnimation::initWithStartValue(0.0f, 1.0f, 659.26f);
+  EXPECT_EQ(659.26f, fadeIn->frequency());
+  EXPECT_EQ(nullptr, fadeIn->nextAnimation());
+
+  auto fadeOut = AmplitudeAnimation::initWithStartValue(1.0f, 0.0f, fadeIn);
+  EXPECT_EQ(0.0f, fadeOut->frequency());
+  EXPECT_EQ(fadeIn, fadeOut->nextAnimation());
+  EXPECT_EQ(1.0f, fadeOut->startValue());
+  EXPECT_EQ(0.0f, fadeOut->targetValue());
+}
+
+TEST(AmplitudeAnimationTest, FirstRampOfAChainKeepsTheRestAliveAndReleasesIt) {
+  std::weak_ptr<AmplitudeAnimation> second, third;
+  {
+    auto last = AmplitudeAnimation::initWithStartValue(0.0f, 0.5f, 220.0f);
+    auto middle = AmplitudeAnimation::initWithStartValue(0.5f, 0.0f, last);
+    auto first = AmplitudeAnimation::initWithStartValue(0.2f, 0.5f, middle);
+    second = middle;
+    third = last;
+    last.reset();
+    middle.reset();
+    EXPECT_FALSE(second.expired());
+    EXPECT_FALSE(third.expired());
+    EXPECT_EQ(220.0f, first->nextAnimation()->nextAnimation()->frequency());
+  }
+  EXPECT_TRUE(second.expired());
+  EXPECT_TRUE(third.expired());
+}
+
+TEST(AmplitudeAnimationTest, ReplacingTheSuccessorReleasesTheOldOne) {
+  auto first = AmplitudeAnimation::initWithStartValue(1.0f, 0.0f);
+  std::weak_ptr<AmplitudeAnimation> old;
+  {
+    auto successor = AmplitudeAnimation::initWithStartValue(0.0f, 1.0f);
+    old = successor;
+    first->setNextAnimation(successor);
+  }
+  EXPECT_FALSE(old.expired());
+  first->setNextAnimation(nullptr);
+  EXPECT_TRUE(old.expired());
+}
+
+}  // namespace

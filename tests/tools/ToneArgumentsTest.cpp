@@ -1,0 +1,88 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tools/quillon-tone/ToneArguments.h"
+
+namespace {
+
+struct Parsed {
+  bool ok;
+  ToneRequest request;
+  std::string error;
+};
+
+Parsed parse(const std::vector<const char*>& args) {
+  std::vector<const char*> argv{"quillon-tone"};
+  argv.insert(argv.end(), args.begin(), args.end());
+  Parsed p;
+  p.ok = parseToneArguments(static_cast<int>(argv.size()), argv.data(), p.request, p.error);
+  return p;
+}
+
+TEST(ToneArgumentsTest, StringNumbersAreOneBasedAndCalibrated) {
+  auto p = parse({"--tuning", "violin", "3", "1"});
+  ASSERT_TRUE(p.ok) << p.error;
+  ASSERT_EQ(2u, p.request.notes.size());
+  EXPECT_EQ(440.0f, p.request.notes[0].frequency);
+  EXPECT_EQ(196.0f, p.request.notes[1].frequency);
+
+  p = parse({"--tuning=violin", "--calibration", "442", "3"});
+  ASSERT_TRUE(p.ok) << p.error;
+  EXPECT_FLOAT_EQ(442.0f, p.request.notes[0].frequency);
+
+  p = parse({"6"});  // guitar by default: the high E
+  ASSERT_TRUE(p.ok) << p.error;
+  EXPECT_EQ(329.6f, p.request.notes[0].frequency);
+}
+
+TEST(ToneArgumentsTest, FrequenciesArePlayedAsGiven) {
+  auto p = parse({"--calibration", "430", "440Hz", "261.63hz"});
+  ASSERT_TRUE(p.ok) << p.error;
+  EXPECT_EQ(440.0f, p.request.notes[0].frequency);
+  EXPECT_EQ(261.63f, p.request.notes[1].frequency);
+}
+
+TEST(ToneArgumentsTest, OptionsAreRead) {
+  auto p = parse({"--volume", "0.25", "--seconds", "1.5", "1"});
+  ASSERT_TRUE(p.ok) << p.error;
+  EXPECT_EQ(0.25f, p.request.volume);
+  EXPECT_EQ(1.5, p.request.seconds);
+  EXPECT_EQ("guitar", p.request.tuningId);
+  EXPECT_EQ(440, p.request.calibration);
+}
+
+TEST(ToneArgumentsTest, BadInputIsAUsageErrorThatSaysWhat) {
+  struct Case {
+    std::vector<const char*> args;
+    const char* mentions;
+  };
+  const std::vector<Case> cases{
+      {{"--tuning", "violin", "5"}, "unknown string 5"},
+      {{"--tuning", "violin", "0"}, "unknown string 0"},
+      {{"--tuning", "mandolin", "1"}, "unknown tuning \"mandolin\""},
+      {{"Guitar"}, "neither a string number nor a frequency"},
+      {{"0Hz"}, "bad frequency"},
+      {{"-3Hz"}, "bad frequency"},
+      {{"4000Hz"}, "bad frequency"},  // not below half the 8000 Hz rate
+      {{"abcHz"}, "bad frequency"},
+      {{"440 Hz"}, "bad frequency"},
+      {{"nanHz"}, "bad frequency"},
+      {{"--volume", "1.5", "1"}, "volume"},
+      {{"--volume", "0", "1"}, "volume"},
+      {{"--seconds", "-1", "1"}, "seconds"},
+      {{"--calibration", "500", "1"}, "calibration"},
+      {{"--calibration", "440.5", "1"}, "calibration"},
+      {{"--tuning"}, "needs a value"},
+      {{"--loud", "1"}, "unknown option"},
+      {{}, "nothing to play"},
+  };
+  for (const auto& c : cases) {
+    auto p = parse(c.args);
+    EXPECT_FALSE(p.ok) << c.mentions;
+    EXPECT_NE(std::string::npos, p.error.find(c.mentions)) << p.error;
+  }
+}
+
+}  // namespace
