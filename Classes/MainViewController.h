@@ -68,6 +68,8 @@ class MainViewController : public platform::ViewController, public AudioSourceDe
   RootViewController* rootController() const { return rootController_; }
   void setRootController(RootViewController* root) { rootController_ = root; }
   Tuning* tuner() const { return tuner_.get(); }
+  // The engine as an owning reference, for the settings screen that shares it.
+  const std::shared_ptr<Tuning>& sharedTuner() const { return tuner_; }
 
   // What the tests and the data-view overlay look at.
   bool recording() const { return recording_; }
