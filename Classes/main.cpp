@@ -8,6 +8,7 @@
 int main(int, char**) {
   platform::ApplicationOptions options;
   options.title = "Quillon";
+  options.iconName = "quillon.png";
   // The tuner screen comes first, and it is read in landscape.
   options.orientation = platform::Orientation::LandscapeTopRight;
   platform::Application application(options);

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "platform/Bundle.h"
 #include "platform/Log.h"
 #include "platform/Render.h"
 #include "platform/RunLoop.h"
@@ -58,6 +59,34 @@ unsigned modifiersForSdl(Uint16 mod) {
   if (mod & KMOD_ALT) m |= KeyModifierAlt;
   if (mod & KMOD_GUI) m |= KeyModifierSuper;
   return m;
+}
+
+// Gives the window the icon the task bar and window switcher show.
+void setWindowIcon(SDL_Window* window, const std::string& iconName) {
+  if (iconName.empty()) return;
+  auto path = Bundle::mainBundle().pathForResource(iconName);
+  if (!path) {
+    Log("no icon %s among the resources", iconName.c_str());
+    return;
+  }
+  cairo_surface_t* png = cairo_image_surface_create_from_png(path->c_str());
+  if (cairo_surface_status(png) == CAIRO_STATUS_SUCCESS &&
+      cairo_image_surface_get_format(png) == CAIRO_FORMAT_ARGB32) {
+    cairo_surface_flush(png);
+    // cairo's ARGB32 is premultiplied, which the icon's few soft edge pixels
+    // barely show; SDL's ARGB8888 has the same layout in memory.
+    SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(
+        cairo_image_surface_get_data(png), cairo_image_surface_get_width(png),
+        cairo_image_surface_get_height(png), 32, cairo_image_surface_get_stride(png),
+        SDL_PIXELFORMAT_ARGB8888);
+    if (icon) {
+      SDL_SetWindowIcon(window, icon);
+      SDL_FreeSurface(icon);
+    }
+  } else {
+    Log("cannot read the icon %s", path->c_str());
+  }
+  cairo_surface_destroy(png);
 }
 
 }  // namespace
@@ -200,6 +229,7 @@ bool Application::openWindow() {
     return false;
   }
   SDL_SetWindowMinimumSize(sdl->window, 160, 160);
+  setWindowIcon(sdl->window, options_.iconName);
   sdl_ = std::move(sdl);
   needsDisplay_ = true;
   return true;
