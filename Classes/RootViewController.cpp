@@ -12,6 +12,7 @@
 #include "platform/Slider.h"
 #include "platform/Thread.h"
 #include "views/NoteButton.h"
+#include "views/TunerDataView.h"
 #include "views/TunerView.h"
 
 using platform::AnimationTransition;
@@ -163,6 +164,10 @@ bool RootViewController::tunerScreenKeyDown(Key key, unsigned) {
     tunerView->autoButton()->sendActionsForControlEvents(platform::ControlEventTouchDown);
     return true;
   }
+  if (key == keyForCharacter('d')) {
+    toggleDataView();
+    return true;
+  }
   const int k = static_cast<int>(key);
   if (k >= '1' && k <= '9') {
     const auto& buttons = tunerView->noteButtons();
@@ -172,6 +177,22 @@ bool RootViewController::tunerScreenKeyDown(Key key, unsigned) {
     return true;
   }
   return false;
+}
+
+// The analysis table over the tuner screen, for whoever wants to see why a
+// string was chosen. It lets touches through to the buttons below, and is
+// redrawn with every refresh like the rest of the screen.
+void RootViewController::toggleDataView() {
+  if (auto shown = mainViewController_->tunerDataView()) {
+    shown->removeFromSuperview();
+    mainViewController_->setTunerDataView(nullptr);
+    return;
+  }
+  auto dataView = TunerDataView::initWithFrame(mainViewController_->tunerView()->frame(),
+                                               mainViewController_->tuner());
+  dataView->setUserInteractionEnabled(false);
+  mainViewController_->view()->addSubview(dataView);
+  mainViewController_->setTunerDataView(dataView);
 }
 
 bool RootViewController::settingsScreenKeyDown(Key key, unsigned) {

@@ -66,6 +66,7 @@ class RootViewController : public platform::ViewController {
  private:
   bool tunerScreenKeyDown(platform::Key key, unsigned modifiers);
   bool settingsScreenKeyDown(platform::Key key, unsigned modifiers);
+  void toggleDataView();
   void stepCalibration(int hertz);
   void turnWindowForReader();
 

@@ -17,6 +17,7 @@
 #include "platform/Thread.h"
 #include "tests/support/TunerScreenFixture.h"
 #include "views/NoteButton.h"
+#include "views/TunerDataView.h"
 #include "views/TunerView.h"
 
 using platform::Key;
@@ -353,6 +354,25 @@ TEST_F(RootViewControllerTest, KeysWorkTheTunerScreensControls) {
   EXPECT_TRUE(root->isShowingFlipside());
   EXPECT_TRUE(key(keyForCharacter('i')));
   EXPECT_FALSE(root->isShowingFlipside());
+}
+
+TEST_F(RootViewControllerTest, DShowsAndHidesTheAnalysisTableOverTheTunerScreen) {
+  launch();
+  EXPECT_TRUE(key(keyForCharacter('d')));
+  auto dataView = mainController->tunerDataView();
+  ASSERT_NE(nullptr, dataView);
+  EXPECT_EQ(mainController->tuner(), dataView->tuner());
+  EXPECT_EQ(mainController->view()->subviews().back().get(), dataView.get());
+  // The buttons below still take their touches.
+  NoteButton* button = tunerView().noteButtons()[0].get();
+  const platform::Point middle = button->convertPointToView(
+      platform::Point{button->bounds().size.width / 2, button->bounds().size.height / 2},
+      root->view().get());
+  EXPECT_EQ(button, root->view()->hitTest(middle));
+
+  EXPECT_TRUE(key(keyForCharacter('d')));
+  EXPECT_EQ(nullptr, mainController->tunerDataView());
+  EXPECT_EQ(nullptr, dataView->superview());
 }
 
 TEST_F(RootViewControllerTest, KeysWorkTheSettingsScreensControls) {
