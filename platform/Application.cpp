@@ -149,7 +149,24 @@ void Application::setOrientation(Orientation orientation) {
   Presentation::windowSizeForScale(orientation_, scale, w, h);
   windowWidth_ = w;
   windowHeight_ = h;
-  if (sdl_ && sdl_->window) SDL_SetWindowSize(sdl_->window, w, h);
+  if (sdl_ && sdl_->window) {
+    // Turn about the window's centre, kept on the screen: a landscape window
+    // turned upright in place would hang off the bottom of most screens.
+    int x = 0, y = 0, oldW = 0, oldH = 0;
+    SDL_GetWindowPosition(sdl_->window, &x, &y);
+    SDL_GetWindowSize(sdl_->window, &oldW, &oldH);
+    x += (oldW - w) / 2;
+    y += (oldH - h) / 2;
+    SDL_Rect usable;
+    const int display = SDL_GetWindowDisplayIndex(sdl_->window);
+    if (display >= 0 && SDL_GetDisplayUsableBounds(display, &usable) == 0) {
+      x = std::max(usable.x, std::min(x, usable.x + usable.w - w));
+      y = std::max(usable.y, std::min(y, usable.y + usable.h - h));
+    }
+    // Moved first: whoever sees the new size then sees the new place too.
+    SDL_SetWindowPosition(sdl_->window, x, y);
+    SDL_SetWindowSize(sdl_->window, w, h);
+  }
   needsDisplay_ = true;
 }
 
