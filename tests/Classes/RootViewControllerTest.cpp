@@ -8,6 +8,7 @@
 #include "Classes/FlipsideViewController.h"
 #include "Classes/MainViewController.h"
 #include "Classes/RootViewController.h"
+#include "Classes/TarvelAppDelegate.h"
 #include "common/Tuning.h"
 #include "platform/Application.h"
 #include "platform/Label.h"
@@ -202,6 +203,27 @@ TEST_F(RootViewControllerTest, LaunchShowsTheListeningTunerScreenAlone) {
   EXPECT_EQ(0, settingsMade);
   EXPECT_EQ(nullptr, root->flipsideNavigationBar());
   EXPECT_FALSE(root->isShowingFlipside());
+}
+
+TEST_F(RootViewControllerTest, TheDelegatePutsTheRootOnTheWindowAndHandsItTheKeys) {
+  platform::Application application;  // its window, never opened
+  auto delegate = std::make_shared<TarvelAppDelegate>();
+  delegate->setWindow(application.window());
+  delegate->setRootViewController(root);
+  delegate->applicationDidFinishLaunching(application);
+  log.tunerView = mainController->view().get();
+
+  EXPECT_TRUE(application.window()->isVisible());
+  ASSERT_EQ(1u, application.window()->subviews().size());
+  EXPECT_EQ(root->view(), application.window()->subviews().front());
+  EXPECT_EQ(Strings{"tuner didAppear | tuner"}, log.entries());
+
+  EXPECT_TRUE(application.keyDown(keyForCharacter('i'), 0));
+  EXPECT_TRUE(root->isShowingFlipside());
+  EXPECT_FALSE(application.isTerminating());
+  EXPECT_TRUE(application.keyDown(Key::Escape, 0));
+  EXPECT_TRUE(application.isTerminating());
+  EXPECT_TRUE(root->isShowingFlipside()) << "Escape quits; it does not reach the screens";
 }
 
 TEST_F(RootViewControllerTest, BothFlipsSendTheNotificationsInOrder) {
