@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# app.sh BUILD_DIR PROBE SHOT_DIR
+# app.sh CMAKE BUILD_DIR PROBE SHOT_DIR
 #
 # The installed quillon in a real X window, with the PulseAudio null sink as
 # its microphone (DISPLAY and PULSE_SERVER set by the caller): a plucked A
@@ -7,9 +7,10 @@
 # calibration; both are still there after a restart. Screenshots of both
 # screens go to SHOT_DIR.
 set -euo pipefail
-BUILD=$1
-PROBE=$2
-SHOTS=$3
+CMAKE=$1
+BUILD=$2
+PROBE=$3
+SHOTS=$4
 if [ -z "${DISPLAY:-}" ]; then
   echo "app.sh: DISPLAY is not set" >&2
   exit 1
@@ -37,7 +38,7 @@ fail() {
 
 # Installed under a prefix of its own, the app must find its bundle there.
 PREFIX=$WORK/prefix
-cmake --install "$BUILD" --prefix "$PREFIX" >"$WORK/install.log" || fail "install failed"
+"$CMAKE" --install "$BUILD" --prefix "$PREFIX" >"$WORK/install.log" || fail "install failed"
 APP=$PREFIX/bin/quillon
 [ -x "$APP" ] || fail "no $APP"
 [ -f "$PREFIX/share/applications/quillon.desktop" ] || fail "no desktop entry"
