@@ -5,6 +5,7 @@
 #include <cstring>
 #include <mutex>
 #include <new>
+#include <numbers>
 
 #include "audio/AudioSampleBuffer.h"
 #include "platform/Assert.h"
@@ -169,7 +170,7 @@ void Tuning::prepareWindow(int frames) {
   } else {
     const double denominator = static_cast<double>(frames - 1);
     for (int i = 0; i < frames; ++i) {
-      const double x = (static_cast<double>(i) * (2.0 * M_PI)) / denominator;
+      const double x = (static_cast<double>(i) * (2.0 * std::numbers::pi)) / denominator;
       window_[i] = static_cast<float>(std::cos(x) * -0.46164 + 0.53836);
     }
   }

@@ -76,10 +76,11 @@ SDL_AudioFormat sdlFormat(const AudioStreamBasicDescription& f) {
 }
 
 // SDL's period: a power of two near 1/40 s for capture (the analysis wants
-// steady small blocks) and 1/20 s for playback (fewer underruns), never above
-// the maximum frames per slice.
+// steady small blocks; the server buffers capture anyway) and 1/10 s for
+// playback (a busy machine must not starve the device), never above the
+// maximum frames per slice.
 uint16_t periodFrames(double rate, uint32_t maxFrames, bool capture) {
-  const double target = rate / (capture ? 40.0 : 20.0);
+  const double target = rate / (capture ? 40.0 : 10.0);
   uint32_t n = 64;
   while (n * 2 <= target && n * 2 <= 16384) n *= 2;
   return static_cast<uint16_t>(std::max<uint32_t>(1, std::min(n, maxFrames)));

@@ -52,9 +52,15 @@ class Control : public View {
   bool isEnabled() const { return enabled_; }
   void setEnabled(bool enabled) { enabled_ = enabled; }
   bool isSelected() const { return selected_; }
-  virtual void setSelected(bool selected) { selected_ = selected; }
+  virtual void setSelected(bool selected) {
+    selected_ = selected;
+    setNeedsDisplay();
+  }
   bool isHighlighted() const { return highlighted_; }
-  void setHighlighted(bool highlighted) { highlighted_ = highlighted; }
+  void setHighlighted(bool highlighted) {
+    highlighted_ = highlighted;
+    setNeedsDisplay();
+  }
   unsigned state() const;
 
   ControlContentHorizontalAlignment contentHorizontalAlignment() const { return hAlign_; }

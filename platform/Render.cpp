@@ -55,15 +55,15 @@ void renderView(View& v, cairo_t* cr, double scale, bool isRoot) {
   }
 
   bool group = alpha < 0.999;
-  if (group && !flip && v.subviews().empty()) {
-    // A view without subviews draws inside its bounds: a group the size of
-    // the view, not of the whole surface, keeps a half-lit light or a faded
-    // label from costing two full-screen passes every frame.
+  // A view's own drawing never leaves its bounds; a leaf view can therefore
+  // be clipped there, which also keeps its alpha group as small as the view.
+  bool leaf = v.subviews().empty() && !flip;
+  if (leaf) {
     cairo_rectangle(cr, 0, 0, b.size.width, b.size.height);
     cairo_clip(cr);
   }
   if (group) cairo_push_group(cr);
-  if (v.clipsToBounds()) {
+  if (v.clipsToBounds() && !leaf) {
     cairo_rectangle(cr, 0, 0, b.size.width, b.size.height);
     cairo_clip(cr);
   }

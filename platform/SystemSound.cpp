@@ -143,7 +143,13 @@ class SdlSystemSounds final : public SystemSoundService {
   };
 
   bool openDevice() {
-    if (device_) return true;
+    if (device_ && SDL_GetAudioDeviceStatus(device_) != SDL_AUDIO_STOPPED) return true;
+    if (device_) {
+      // Unplugged since the last play: start over on the default device.
+      SDL_CloseAudioDevice(device_);
+      device_ = 0;
+      for (Voice& v : voices_) v = Voice{};
+    }
     if (!SDL_WasInit(SDL_INIT_AUDIO) && SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
       Log("Cannot start SDL audio: %s", SDL_GetError());
       return false;
@@ -152,7 +158,9 @@ class SdlSystemSounds final : public SystemSoundService {
     want.freq = kMixRate;
     want.format = AUDIO_F32SYS;
     want.channels = kMixChannels;
-    want.samples = 1024;
+    // About 0.1 s: a note starts a little late rather than stutter when the
+    // machine is busy.
+    want.samples = 4096;
     want.callback = &SdlSystemSounds::mix;
     want.userdata = this;
     device_ = SDL_OpenAudioDevice(nullptr, 0, &want, nullptr, 0);

@@ -122,6 +122,7 @@ void View::setFrame(const Rect& frame) {
     resizeSubviews(old);
     layoutSubviews();
   }
+  setNeedsDisplay();
 }
 
 void View::resizeSubviews(Size old) {
@@ -162,6 +163,7 @@ void View::setAlpha(double alpha) {
     alphaAnimation_.active = false;
   }
   alpha_ = alpha;
+  setNeedsDisplay();
 }
 
 void View::setTransform(const Transform3D& t) {
@@ -178,6 +180,7 @@ void View::setTransform(const Transform3D& t) {
     transformAnimation_.active = false;
   }
   transform_ = t;
+  setNeedsDisplay();
 }
 
 double View::presentationAlpha() const {

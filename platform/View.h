@@ -56,7 +56,10 @@ class View : public std::enable_shared_from_this<View> {
   void setFrame(const Rect& frame);
   Rect bounds() const { return Rect{{0, 0}, size_}; }
   Point center() const { return center_; }
-  void setCenter(Point c) { center_ = c; }
+  void setCenter(Point c) {
+    center_ = c;
+    setNeedsDisplay();
+  }
   unsigned autoresizingMask() const { return autoresizingMask_; }
   void setAutoresizingMask(unsigned mask) { autoresizingMask_ = mask; }
 
@@ -66,11 +69,17 @@ class View : public std::enable_shared_from_this<View> {
   Transform3D transform() const { return transform_; }
   void setTransform(const Transform3D& t);
   bool isHidden() const { return hidden_; }
-  void setHidden(bool hidden) { hidden_ = hidden; }
+  void setHidden(bool hidden) {
+    hidden_ = hidden;
+    setNeedsDisplay();
+  }
   bool isOpaque() const { return opaque_; }
   void setOpaque(bool opaque) { opaque_ = opaque; }
   Color backgroundColor() const { return backgroundColor_; }
-  void setBackgroundColor(const Color& c) { backgroundColor_ = c; }
+  void setBackgroundColor(const Color& c) {
+    backgroundColor_ = c;
+    setNeedsDisplay();
+  }
   bool clipsToBounds() const { return clipsToBounds_; }
   void setClipsToBounds(bool clips) { clipsToBounds_ = clips; }
 
@@ -99,8 +108,8 @@ class View : public std::enable_shared_from_this<View> {
   // Draws the view's own content in its bounds with the current graphics
   // context (GraphicsGetCurrentContext); the background is already filled.
   virtual void drawRect(const Rect& rect);
-  // Kept for the app loop: views redraw every frame, so this only marks the
-  // window as needing a frame.
+  // Marks the window as needing a new frame (the whole tree is redrawn then).
+  // The setters of visible state call it.
   void setNeedsDisplay();
 
   // --- touches

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "audio/AURemoteIOInputSource.h"
+#include "tests/support/AllocationCounter.h"
 #include "tests/support/AudioTestDriver.h"
 
 using namespace platform;
@@ -121,6 +122,20 @@ TEST_F(AURemoteIOInputSourceTest, DeliversEveryCapturedBlockWhole) {
   source.stopAudioUnit();
   feed(a);
   EXPECT_EQ(3u, delegate.frameCounts.size());
+}
+
+TEST_F(AURemoteIOInputSourceTest, CaptureAllocatesNothingOnTheAudioThread) {
+  struct Counting : AudioSourceDelegate {
+    long frames = 0;
+    void addSampledFrames(AudioBufferList*, int frameCount) override { frames += frameCount; }
+  } counting;
+  source.setDelegate(&counting);
+  source.startAudioUnit();
+  const auto block = ramp(3000, 0);  // three slices
+  test_support::startCountingAllocations();
+  feed(block);
+  EXPECT_EQ(0, test_support::stopCountingAllocations());
+  EXPECT_EQ(3000, counting.frames);
 }
 
 TEST_F(AURemoteIOInputSourceTest, CallbackWithoutABufferListDoesNothing) {

@@ -73,6 +73,9 @@ TEST(CaptureThreadTest, SdlCaptureThreadAgainstRefreshes) {
   controller.refresh();
   EXPECT_GT(controller.offered, 0);
   EXPECT_EQ(controller.offered, controller.seen);
+  // Once stopped, the device thread is gone: nothing more arrives.
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  EXPECT_EQ(controller.seen, controller.offered);
 }
 
 TEST(CaptureThreadTest, BusyFeederAgainstRefreshes) {
@@ -91,7 +94,7 @@ TEST(CaptureThreadTest, BusyFeederAgainstRefreshes) {
   std::thread feeder([&] {
     int16_t next = 0;
     int16_t block[700];
-    for (int round = 0; round < 2000; ++round) {
+    for (int round = 0; round < 600; ++round) {
       const int frames = 100 + (round * 37) % 600;
       for (int i = 0; i < frames; ++i) block[i] = next++;
       AudioUnitProcessInput(source.audioUnit(), block, uint32_t(frames * 2));

@@ -99,9 +99,3 @@ TEST(TuningDataTest, OnePeakCanServeSeveralNotes) {
   EXPECT_EQ(0.0f, d2->frequencyAtHarmonic(0));
   EXPECT_EQ(146.83f, d3->frequencyAtHarmonic(0));
 }
-
-TEST(TuningDataTest, CalibratedTargetIsUnchangedAt440) {
-  EXPECT_EQ(82.41f, TuningData::calibratedTarget(82.41f, 440));
-  EXPECT_EQ(static_cast<float>(82.41f * 442.0f / 440.0), TuningData::calibratedTarget(82.41f, 442));
-  EXPECT_NEAR(110.5f, TuningData::calibratedTarget(110.0f, 442), 1e-4f);
-}

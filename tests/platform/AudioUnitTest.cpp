@@ -1,10 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <chrono>
-#include <cstdlib>
 #include <numeric>
-#include <thread>
 #include <vector>
 
 #include "audio/AudioSource.h"
@@ -36,14 +32,13 @@ AudioUnit newUnit() {
 }
 
 // A test's input callback: renders every block into its own list and keeps
-// the samples, the frame counts and the thread it was called on.
+// the samples and the frame counts.
 struct CaptureRecorder {
   AudioUnit unit = nullptr;
   AudioBufferList* list = makeAudioBuffersForChannels(1, 4096);
   std::vector<int16_t> samples;
   std::vector<uint32_t> blocks;
-  std::atomic<int> calls{0};
-  std::thread::id thread;
+  int calls = 0;
   OSStatus lastStatus = noErr;
   ~CaptureRecorder() { freeAudioBuffers(list); }
 
@@ -58,7 +53,6 @@ struct CaptureRecorder {
       self->samples.insert(self->samples.end(), p, p + self->list->buffers[0].dataByteSize / 2);
       self->blocks.push_back(frames);
     }
-    self->thread = std::this_thread::get_id();
     self->calls++;
     return self->lastStatus;
   }
@@ -96,18 +90,6 @@ class DevicelessAudioUnitTest : public AudioUnitTest {
 
 }  // namespace
 
-TEST_F(AudioUnitTest, FindsOnlyTheRemoteIOComponent) {
-  AudioComponentDescription any{0, 0, 0, 0, 0};
-  AudioComponent first = AudioComponentFindNext(nullptr, &any);
-  ASSERT_NE(nullptr, first);
-  EXPECT_EQ(nullptr, AudioComponentFindNext(first, &any));
-  AudioComponentDescription other{kAudioUnitType_Output, fourCharCode("vpio"), 0, 0, 0};
-  EXPECT_EQ(nullptr, AudioComponentFindNext(nullptr, &other));
-  AudioComponentDescription exact{kAudioUnitType_Output, kAudioUnitSubType_RemoteIO,
-                                  kAudioUnitManufacturer_Apple, 0, 0};
-  EXPECT_EQ(first, AudioComponentFindNext(nullptr, &exact));
-}
-
 TEST_F(AudioUnitTest, PropertiesKeepTheirValuesAndRefuseWrongPlaces) {
   AudioUnit unit = newUnit();
   uint32_t maxFrames = 0, size = sizeof maxFrames;
@@ -139,10 +121,6 @@ TEST_F(AudioUnitTest, PropertiesKeepTheirValuesAndRefuseWrongPlaces) {
             AudioUnitSetProperty(unit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 1,
                                  &eightBit, sizeof eightBit));
   const uint32_t on = 1;
-  EXPECT_NE(noErr, AudioUnitSetProperty(unit, kAudioOutputUnitProperty_EnableIO,
-                                        kAudioUnitScope_Input, 0, &on, sizeof on));
-  EXPECT_EQ(kAudioUnitErr_InvalidProperty,
-            AudioUnitSetProperty(unit, 9999, kAudioUnitScope_Global, 0, &on, sizeof on));
   EXPECT_EQ(kAudio_ParamError, AudioUnitSetProperty(unit, kAudioOutputUnitProperty_EnableIO,
                                                     kAudioUnitScope_Input, 1, &on, 2));
   EXPECT_EQ(noErr, AudioComponentInstanceDispose(unit));
@@ -173,37 +151,6 @@ TEST_F(DevicelessAudioUnitTest, CapturedBlocksAreSlicedAndRenderedExactly) {
   AudioOutputUnitStop(unit);
   AudioUnitProcessInput(unit, block.data(), uint32_t(block.size() * 2));
   EXPECT_EQ(3, recorder.calls);
-  AudioComponentInstanceDispose(unit);
-}
-
-TEST_F(DevicelessAudioUnitTest, RenderRefusesAListTooSmallForTheBlock) {
-  CaptureRecorder recorder;
-  AudioUnit unit = newInputUnit(recorder);
-  ASSERT_EQ(noErr, AudioUnitInitialize(unit));
-  ASSERT_EQ(noErr, AudioOutputUnitStart(unit));
-  // The recorder's list holds 2048 frames; a 1024-frame slice fits, and a
-  // shrunken list is refused rather than overrun.
-  std::vector<int16_t> block(1024, 7);
-  AudioUnitProcessInput(unit, block.data(), 2048);
-  EXPECT_EQ(noErr, recorder.lastStatus);
-
-  struct Tiny {
-    static OSStatus callback(void* refCon, AudioUnitRenderActionFlags* flags,
-                             const AudioTimeStamp* stamp, uint32_t bus, uint32_t frames,
-                             AudioBufferList*) {
-      auto* r = static_cast<CaptureRecorder*>(refCon);
-      r->list->buffers[0].dataByteSize = 100;
-      r->lastStatus = AudioUnitRender(r->unit, flags, stamp, bus, frames, r->list);
-      return r->lastStatus;
-    }
-  };
-  AudioOutputUnitStop(unit);
-  const AURenderCallbackStruct cb{Tiny::callback, &recorder};
-  ASSERT_EQ(noErr, AudioUnitSetProperty(unit, kAudioOutputUnitProperty_SetInputCallback,
-                                        kAudioUnitScope_Global, 0, &cb, sizeof cb));
-  AudioOutputUnitStart(unit);
-  AudioUnitProcessInput(unit, block.data(), 2048);
-  EXPECT_EQ(kAudioUnitErr_TooManyFramesToProcess, recorder.lastStatus);
   AudioComponentInstanceDispose(unit);
 }
 
@@ -268,38 +215,4 @@ TEST_F(DevicelessAudioUnitTest, OutputPullsTheRenderCallbackAndSilencesFailures)
   EXPECT_EQ(std::vector<int16_t>(1024, 0), out);
   EXPECT_EQ(512, renderer.next);
   AudioComponentInstanceDispose(unit);
-}
-
-TEST_F(AudioUnitTest, CapturesOnSdlsThreadBetweenStartAndStop) {
-  CaptureRecorder recorder;
-  AudioUnit unit = newInputUnit(recorder);
-  ASSERT_EQ(noErr, AudioUnitInitialize(unit));
-  EXPECT_EQ(0, recorder.calls);  // Initialize only checks the device
-  ASSERT_EQ(noErr, AudioOutputUnitStart(unit));
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-  while (recorder.calls < 3 && std::chrono::steady_clock::now() < deadline)
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  AudioOutputUnitStop(unit);
-  const int calls = recorder.calls;
-  ASSERT_GE(calls, 3);
-  EXPECT_NE(std::this_thread::get_id(), recorder.thread);
-  for (uint32_t n : recorder.blocks) {
-    EXPECT_GT(n, 0u);
-    EXPECT_LE(n, 1024u);
-  }
-  std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  EXPECT_EQ(calls, recorder.calls) << "a callback after stop";
-  AudioComponentInstanceDispose(unit);
-}
-
-TEST(AudioUnitNoDeviceTest, InitializeFailsWithoutACaptureDevice) {
-  // The disk driver's capture device reads a file; a missing one cannot open.
-  audiotest::ScopedSdlAudioDriver driver("disk");
-  setenv("SDL_DISKAUDIOFILEIN", "/nonexistent/quillon-microphone.raw", 1);
-  CaptureRecorder recorder;
-  AudioUnit unit = newInputUnit(recorder);
-  EXPECT_NE(noErr, AudioUnitInitialize(unit));
-  EXPECT_NE(noErr, AudioOutputUnitStart(unit));
-  EXPECT_EQ(noErr, AudioComponentInstanceDispose(unit));
-  unsetenv("SDL_DISKAUDIOFILEIN");
 }

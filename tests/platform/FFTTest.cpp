@@ -124,7 +124,7 @@ TEST(FFTTest, DamagedWisdomIsReplannedAndRewritten) {
       "(fftw-3.3.10 fftwf_wisdom #x1 garbage",                           // no header at all
       "quillon-fftwf-wisdom 0123456789abcdef 5\n(fftw",                  // truncated
       "quillon-fftwf-wisdom 0123456789abcdef 6\n(xyz))",                 // wrong checksum
-      std::string("quillon-fftwf-wisdom \0\0\0\xff 99999999999\n", 40),  // binary noise
+      std::string("quillon-fftwf-wisdom \0\0\0\xff 99999999999\n", 38),  // binary noise
   };
   for (const auto& content : damaged) {
     {

@@ -154,11 +154,16 @@ TEST(QuillonAnalyseTest, DropDLowStringWithItsOctave) {
 
 TEST(QuillonAnalyseTest, RealTimeReplayGivesTheSameReadings) {
   const std::string file = recording("realtime.aiff", aifftest::tone(22050, 0.5, 110.5, 5));
-  const ToolRun fast = analyse("--json " + file);
   const ToolRun paced = analyse("--json --realtime " + file);
   ASSERT_EQ(0, paced.status) << paced.err;
-  EXPECT_EQ(2u, passes(paced.out).size());
-  EXPECT_EQ(fast.out, paced.out);
+  // A machine busy enough to miss a 0.1 s read would change the frame counts,
+  // so only the readings are compared.
+  const auto all = passes(paced.out);
+  ASSERT_GE(all.size(), 2u);
+  for (const auto& p : all) {
+    EXPECT_EQ("\"A\"", p.note);
+    EXPECT_NEAR(7.31, p.cents, 0.05);
+  }
 }
 
 TEST(QuillonAnalyseTest, UnreadableFilesAndBadArguments) {

@@ -63,8 +63,9 @@ void RecordingAnalyser::refreshTuner() {
   tuning_->processSampleBuffer(*displaySampleBuffer_);
 
   AnalysisPass pass;
-  auto& loop = platform::RunLoop::currentRunLoop();
-  pass.time = platform::nanosToSeconds(loop.now() - start_);
+  // The pass's place in the recording, not the moment a busy machine got
+  // round to it.
+  pass.time = ++passes_ * kRefreshInterval;
   pass.frames = displaySampleBuffer_->frames();
   const auto& records = tuning_->tuningData();
   if (const auto& selected = tuning_->selectedNote()) {
@@ -88,9 +89,9 @@ void RecordingAnalyser::refreshTuner() {
 void RecordingAnalyser::run(const std::function<void(const AnalysisPass&)>& onPass) {
   onPass_ = onPass;
   done_ = false;
+  passes_ = 0;
   auto& loop = platform::RunLoop::currentRunLoop();
   if (!options_.realtime) loop.useManualClock();
-  start_ = loop.now();
   // Capture first, then the refresh timer, as the tuner screen does: at the
   // instants they share, the read comes before the refresh.
   source_->startAudioUnit();

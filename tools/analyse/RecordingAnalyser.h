@@ -57,7 +57,7 @@ class RecordingAnalyser : public AudioSourceDelegate {
   std::unique_ptr<AudioSampleBuffer> collectSampleBuffer_, displaySampleBuffer_;
   std::unique_ptr<Tuning> tuning_;
   double duration_ = 0;
-  platform::Nanos start_ = 0;
+  int passes_ = 0;
   bool done_ = false;
   std::function<void(const AnalysisPass&)> onPass_;
 };

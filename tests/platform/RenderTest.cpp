@@ -1,0 +1,319 @@
+#include <cairo.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "ViewTestSupport.h"
+#include "platform/Bundle.h"
+#include "platform/Font.h"
+#include "platform/GraphicsContext.h"
+#include "platform/ImageView.h"
+#include "platform/Label.h"
+#include "platform/NavigationBar.h"
+#include "platform/Render.h"
+#include "platform/Window.h"
+
+using namespace platform;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Pixel {
+  int r, g, b, a;
+};
+
+// Renders into memory and reads pixels back (ARGB32, premultiplied).
+class Canvas {
+ public:
+  Canvas(View& root, double scale) {
+    w_ = static_cast<int>(root.bounds().size.width * scale);
+    h_ = static_cast<int>(root.bounds().size.height * scale);
+    surface_ = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w_, h_);
+    cairo_t* cr = cairo_create(surface_);
+    renderViewTree(root, cr, scale);
+    cairo_destroy(cr);
+    cairo_surface_flush(surface_);
+  }
+  ~Canvas() { cairo_surface_destroy(surface_); }
+  Pixel at(int x, int y) const {
+    const unsigned char* data = cairo_image_surface_get_data(surface_);
+    uint32_t v = *reinterpret_cast<const uint32_t*>(
+        data + y * cairo_image_surface_get_stride(surface_) + x * 4);
+    return Pixel{static_cast<int>((v >> 16) & 255), static_cast<int>((v >> 8) & 255),
+                 static_cast<int>(v & 255), static_cast<int>(v >> 24)};
+  }
+
+ private:
+  int w_, h_;
+  cairo_surface_t* surface_;
+};
+
+class RenderTest : public ManualClockTest {};
+
+TEST_F(RenderTest, RedViewLandsAtItsFrame) {
+  Window window(RectMake(0, 0, 320, 480));
+  auto red = std::make_shared<View>(RectMake(100, 200, 20, 10));
+  red->setBackgroundColor(Color::redColor());
+  window.addSubview(red);
+  Canvas c(window, 2);
+  Pixel in = c.at(2 * 110, 2 * 205), out = c.at(2 * 99, 2 * 205), below = c.at(2 * 110, 2 * 211);
+  EXPECT_EQ(255, in.r);
+  EXPECT_EQ(0, in.g);
+  EXPECT_EQ(0, out.r);  // window background is black
+  EXPECT_EQ(0, below.r);
+}
+
+TEST_F(RenderTest, TransformTurnsTheViewAboutItsCentre) {
+  // A 100 × 10 bar centred at (160, 240), turned a quarter: now 10 wide and
+  // 100 high.
+  Window window(RectMake(0, 0, 320, 480));
+  auto bar = std::make_shared<View>(RectMake(110, 235, 100, 10));
+  bar->setBackgroundColor(Color::redColor());
+  bar->setTransform(Transform3DRotate(Transform3DIdentity, -M_PI / 2, 0, 0, 1));
+  window.addSubview(bar);
+  Canvas c(window, 1);
+  EXPECT_EQ(255, c.at(160, 200).r);
+  EXPECT_EQ(0, c.at(200, 240).r);
+}
+
+TEST_F(RenderTest, AlphaBlendsAndZeroAlphaHides) {
+  Window window(RectMake(0, 0, 100, 100));
+  window.setBackgroundColor(Color::whiteColor());
+  auto half = std::make_shared<View>(RectMake(0, 0, 50, 50));
+  half->setBackgroundColor(Color::blackColor());
+  half->setAlpha(0.5);
+  auto gone = std::make_shared<View>(RectMake(50, 50, 50, 50));
+  gone->setBackgroundColor(Color::blackColor());
+  gone->setAlpha(0);
+  window.addSubview(half);
+  window.addSubview(gone);
+  Canvas c(window, 1);
+  EXPECT_NEAR(128, c.at(10, 10).r, 2);
+  EXPECT_EQ(255, c.at(60, 60).r);
+}
+
+TEST_F(RenderTest, AnimationInFlightIsDrawnAtItsPresentationValue) {
+  Window window(RectMake(0, 0, 100, 100));
+  window.setBackgroundColor(Color::whiteColor());
+  auto v = std::make_shared<View>(RectMake(0, 0, 100, 100));
+  v->setBackgroundColor(Color::blackColor());
+  v->setAlpha(0);
+  window.addSubview(v);
+  View::beginAnimations("fade");
+  View::setAnimationCurve(AnimationCurve::Linear);
+  View::setAnimationDuration(1.0);
+  v->setAlpha(1.0);
+  View::commitAnimations();
+  advance(0.25);
+  Canvas c(window, 1);
+  EXPECT_NEAR(191, c.at(50, 50).r, 2);
+}
+
+TEST_F(RenderTest, FlipShowsTheOldSubviewsUntilHalfway) {
+  Window window(RectMake(0, 0, 100, 100));
+  auto oldFace = std::make_shared<View>(RectMake(0, 0, 100, 100));
+  oldFace->setBackgroundColor(Color::redColor());
+  auto newFace = std::make_shared<View>(RectMake(0, 0, 100, 100));
+  newFace->setBackgroundColor(Color{0, 0, 1, 1});
+  auto root = std::make_shared<View>(RectMake(0, 0, 100, 100));
+  window.addSubview(root);
+  root->addSubview(oldFace);
+  View::beginAnimations("flip");
+  View::setAnimationDuration(1.0);
+  View::setAnimationTransition(AnimationTransition::FlipFromLeft, root.get(), true);
+  oldFace->removeFromSuperview();
+  root->addSubview(newFace);
+  View::commitAnimations();
+  advance(0.4);
+  {
+    Canvas c(window, 1);
+    EXPECT_GT(c.at(50, 50).r, 100);
+    EXPECT_EQ(0, c.at(10, 50).r);  // narrowed: the edges show the window
+  }
+  advance(0.4);
+  {
+    Canvas c(window, 1);
+    EXPECT_GT(c.at(50, 50).b, 100);
+    EXPECT_EQ(0, c.at(50, 50).r);
+  }
+}
+
+TEST_F(RenderTest, GraphicsStateSaveRestoreAndFillRect) {
+  // A view drawing with the context calls: a fill in a saved state must not
+  // leak its colour or transform past the restore.
+  class Drawing : public View {
+   public:
+    using View::View;
+    void drawRect(const Rect&) override {
+      GraphicsContext* ctx = GraphicsGetCurrentContext();
+      ASSERT_NE(nullptr, ctx);
+      ctx->setRGBFillColor(0, 1, 0, 1);
+      ctx->saveGState();
+      ctx->setRGBFillColor(1, 0, 0, 1);
+      ctx->translateCTM(50, 0);
+      ctx->fillRect(RectMake(0, 0, 10, 10));
+      ctx->restoreGState();
+      EXPECT_EQ((Color{0, 1, 0, 1}), ctx->fillColor());
+      ctx->fillRect(RectMake(0, 0, 10, 10));
+      ctx->setRGBStrokeColor(0, 0, 1, 1);
+      ctx->setLineWidth(2);
+      ctx->beginPath();
+      ctx->moveToPoint(0, 50);
+      ctx->addLineToPoint(100, 50);
+      ctx->drawPath(PathDrawingMode::Stroke);
+    }
+  };
+  Window window(RectMake(0, 0, 100, 100));
+  window.addSubview(std::make_shared<Drawing>(RectMake(0, 0, 100, 100)));
+  Canvas c(window, 1);
+  EXPECT_EQ(255, c.at(55, 5).r);
+  EXPECT_EQ(255, c.at(5, 5).g);
+  EXPECT_EQ(0, c.at(5, 5).r);
+  EXPECT_EQ(255, c.at(30, 50).b);
+  EXPECT_EQ(nullptr, GraphicsGetCurrentContext());  // only while drawing
+}
+
+TEST_F(RenderTest, TextIsDrawnFromItsTopLeftInTheFillColour) {
+  auto font = Font::fontWithName("Helvetica", 40);
+  ASSERT_NE(nullptr, font);
+  Size s = sizeWithFont("M", font);
+  EXPECT_GT(s.width, 20);
+  EXPECT_GT(s.height, 40);  // one line: ascent and descent
+  EXPECT_LT(sizeWithFont("-20", Font::fontWithName("Helvetica", 12)).width, s.width * 2);
+  class Text : public View {
+   public:
+    using View::View;
+    std::shared_ptr<Font> font = Font::fontWithName("Helvetica", 40);
+    void drawRect(const Rect&) override {
+      GraphicsGetCurrentContext()->setRGBFillColor(1, 0, 0, 1);
+      drawAtPoint("M", Point{20, 30}, font);
+    }
+  };
+  Window window(RectMake(0, 0, 100, 100));
+  window.addSubview(std::make_shared<Text>(RectMake(0, 0, 100, 100)));
+  Canvas c(window, 1);
+  int redLeft = 100, redTop = 100, redBottom = 0;
+  for (int y = 0; y < 100; ++y)
+    for (int x = 0; x < 100; ++x)
+      if (c.at(x, y).r > 128) {
+        redLeft = std::min(redLeft, x);
+        redTop = std::min(redTop, y);
+        redBottom = std::max(redBottom, y);
+      }
+  EXPECT_GE(redLeft, 20);
+  EXPECT_LE(redLeft, 26);
+  EXPECT_GE(redTop, 30);  // below the top-left corner given
+  EXPECT_LE(redBottom, 30 + s.height);
+}
+
+TEST_F(RenderTest, RenderToPNGWritesAFileOfBoundsTimesScale) {
+  Window window(RectMake(0, 0, 320, 480));
+  auto nav = std::make_shared<NavigationBar>(RectMake(0, 0, 320, 44));
+  nav->setBarStyle(BarStyle::BlackOpaque);
+  nav->pushNavigationItem(std::make_shared<NavigationItem>("Quillon"), false);
+  window.addSubview(nav);
+  std::string path =
+      (fs::temp_directory_path() / ("quillon-render-" + std::to_string(getpid()) + ".png"))
+          .string();
+  ASSERT_TRUE(renderToPNG(window, path, 2));
+  cairo_surface_t* s = cairo_image_surface_create_from_png(path.c_str());
+  ASSERT_EQ(CAIRO_STATUS_SUCCESS, cairo_surface_status(s));
+  EXPECT_EQ(640, cairo_image_surface_get_width(s));
+  EXPECT_EQ(960, cairo_image_surface_get_height(s));
+  cairo_surface_destroy(s);
+  fs::remove(path);
+  EXPECT_FALSE(renderToPNG(window, "/nonexistent-dir/x.png", 1));
+}
+
+TEST_F(RenderTest, NavigationBarDoneButtonSitsRightAndFires) {
+  Window window(RectMake(0, 0, 320, 480));
+  auto nav = std::make_shared<NavigationBar>(RectMake(0, 0, 320, 44));
+  int done = 0;
+  auto item = std::make_shared<NavigationItem>("Quillon");
+  item->setRightBarButtonItem(
+      std::make_shared<BarButtonItem>(BarButtonSystemItem::Done, [&] { ++done; }));
+  nav->pushNavigationItem(item, false);
+  window.addSubview(nav);
+  ASSERT_NE(nullptr, nav->rightButton());
+  EXPECT_EQ("Done", nav->rightButton()->title());
+  EXPECT_GT(nav->rightButton()->frame().minX(), 240);
+  EXPECT_EQ("Quillon", nav->topItem()->title());
+  window.touchDown(Point{nav->rightButton()->frame().midX(), 22});
+  EXPECT_EQ(1, done);
+  window.touchDown(Point{100, 22});
+  EXPECT_EQ(1, done);
+}
+
+// Images: the 2× picture where the device has 2 pixels per point; a missing
+// name is none, and an image view of none draws nothing.
+class ImageTest : public RenderTest {
+ protected:
+  void SetUp() override {
+    RenderTest::SetUp();
+    dir = fs::temp_directory_path() / ("quillon-images-" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    writeSolid("Swatch.png", 4, 4, 1, 0, 0);
+    writeSolid("Swatch@2x.png", 8, 8, 0, 0, 1);
+    previous = Bundle::mainBundle().resourcePath();
+    Bundle::mainBundle().setResourcePath(dir.string());
+    Image::clearCache();
+  }
+  void TearDown() override {
+    Bundle::mainBundle().setResourcePath(previous);
+    Image::clearCache();
+    fs::remove_all(dir);
+    RenderTest::TearDown();
+  }
+  void writeSolid(const std::string& name, int w, int h, double r, double g, double b) {
+    cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
+    cairo_t* cr = cairo_create(s);
+    cairo_set_source_rgb(cr, r, g, b);
+    cairo_paint(cr);
+    cairo_destroy(cr);
+    cairo_surface_write_to_png(s, (dir / name).c_str());
+    cairo_surface_destroy(s);
+  }
+  fs::path dir;
+  std::string previous;
+};
+
+TEST_F(ImageTest, PicksTheDoublePictureAtScaleTwo) {
+  auto image = Image::imageNamed("Swatch.png");
+  ASSERT_NE(nullptr, image);
+  EXPECT_DOUBLE_EQ(4, image->size().width);
+  EXPECT_TRUE(image->hasDoubleScale());
+  EXPECT_EQ(image, Image::imageNamed("Swatch.png"));  // cached
+  Window window(RectMake(0, 0, 10, 10));
+  auto view = std::make_shared<ImageView>(image);
+  EXPECT_DOUBLE_EQ(4, view->frame().size.height);  // sized to its image
+  window.addSubview(view);
+  Canvas one(window, 1), two(window, 2);
+  EXPECT_EQ(255, one.at(1, 1).r);
+  EXPECT_EQ(255, two.at(3, 3).b);
+  EXPECT_EQ(0, two.at(3, 3).r);
+}
+
+TEST_F(ImageTest, MissingImageIsNoneAndDrawsNothing) {
+  EXPECT_EQ(nullptr, Image::imageNamed("NoSuchImage.png"));
+  EXPECT_EQ(nullptr, Image::imageNamed(""));
+  EXPECT_EQ(nullptr, Image::imageNamed("../Swatch.png"));
+  Window window(RectMake(0, 0, 10, 10));
+  auto view = std::make_shared<ImageView>(Image::imageNamed("NoSuchImage.png"));
+  EXPECT_TRUE(view->frame().isEmpty());
+  window.addSubview(view);
+  Canvas c(window, 1);
+  EXPECT_EQ(0, c.at(0, 0).r);
+  // A file that is not a PNG is none as well.
+  std::FILE* f = std::fopen((dir / "Broken.png").c_str(), "w");
+  std::fputs("not a png", f);
+  std::fclose(f);
+  EXPECT_EQ(nullptr, Image::imageNamed("Broken.png"));
+}
+
+}  // namespace

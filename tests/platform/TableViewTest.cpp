@@ -1,0 +1,161 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/Slider.h"
+#include "platform/TableView.h"
+#include "platform/Window.h"
+
+using namespace platform;
+
+namespace {
+
+// A settings-like data source: one calibration row, then a list with one
+// checked row; choosing a row moves the check and reloads.
+class TestSettingsSource : public TableViewDataSource, public TableViewDelegate {
+ public:
+  std::vector<std::string> names{"Standard Guitar", "Drop-D Guitar", "5-String Banjo",
+                                 "Violin/Mandolin", "Ukulele"};
+  int selected = 0;
+  int cellsMade = 0;
+  std::vector<IndexPath> chosen;
+  std::shared_ptr<TableViewCell> reused;
+
+  int numberOfSectionsInTableView(TableView*) override { return 2; }
+  int numberOfRowsInSection(TableView*, int section) override {
+    return section == 0 ? 1 : static_cast<int>(names.size());
+  }
+  std::string titleForHeaderInSection(TableView*, int section) override {
+    return section == 0 ? "Calibration" : "Tuning";
+  }
+  std::shared_ptr<TableViewCell> cellForRowAtIndexPath(TableView* table, IndexPath ip) override {
+    ++cellsMade;
+    if (ip.section == 0) {
+      reused = table->dequeueReusableCellWithIdentifier("a_table_cell");
+      auto cell = reused ? reused : std::make_shared<TableViewCell>(Rect{}, "a_table_cell");
+      if (!reused)
+        cell->contentView()->addSubview(std::make_shared<Slider>(
+            RectMake(90, 0, 190, cell->contentView()->bounds().size.height)));
+      return cell;
+    }
+    auto cell = std::make_shared<TableViewCell>(Rect{}, "tuning_cell");
+    cell->setText(names[ip.row]);
+    cell->setAccessoryType(ip.row == selected ? TableViewCellAccessoryType::Checkmark
+                                              : TableViewCellAccessoryType::None);
+    return cell;
+  }
+  void didSelectRowAtIndexPath(TableView* table, IndexPath ip) override {
+    chosen.push_back(ip);
+    if (ip.section == 1) selected = ip.row;
+    table->reloadData();
+  }
+};
+
+int checkmarks(const TableView& t) {
+  int n = 0;
+  for (int r = 0; r < t.numberOfRowsInSection(1); ++r)
+    if (t.cellForRowAtIndexPath({1, r})->accessoryType() == TableViewCellAccessoryType::Checkmark)
+      ++n;
+  return n;
+}
+
+class TableViewTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    table = std::make_shared<TableView>(RectMake(0, 44, 320, 436), TableViewStyle::Grouped);
+    table->setDataSource(&source);
+    table->setDelegate(&source);
+    table->setScrollEnabled(false);
+    window.addSubview(table);
+    table->reloadData();
+  }
+  Point centreOfRow(IndexPath ip) {
+    Rect r = table->rectForRowAtIndexPath(ip);
+    return table->convertPointToView(Point{r.midX() - 60, r.midY()}, nullptr);
+  }
+  Window window{RectMake(0, 0, 320, 480)};
+  TestSettingsSource source;
+  std::shared_ptr<TableView> table;
+};
+
+TEST_F(TableViewTest, SectionsHeadersAndRowsComeFromTheDataSource) {
+  EXPECT_EQ(2, table->numberOfSections());
+  EXPECT_EQ(1, table->numberOfRowsInSection(0));
+  EXPECT_EQ(5, table->numberOfRowsInSection(1));
+  EXPECT_EQ("Calibration", table->headerTitleForSection(0));
+  EXPECT_EQ("Tuning", table->headerTitleForSection(1));
+  EXPECT_EQ("5-String Banjo", table->cellForRowAtIndexPath({1, 2})->text());
+  EXPECT_EQ(nullptr, table->cellForRowAtIndexPath({1, 5}));
+  // Rows stack downwards in a group under their header; groups do not overlap.
+  Rect header1 = table->rectForHeaderInSection(1);
+  Rect calib = table->rectForRowAtIndexPath({0, 0});
+  Rect first = table->rectForRowAtIndexPath({1, 0}), second = table->rectForRowAtIndexPath({1, 1});
+  EXPECT_GT(header1.minY(), calib.maxY());
+  EXPECT_GE(first.minY(), header1.maxY());
+  EXPECT_DOUBLE_EQ(first.maxY(), second.minY());
+  EXPECT_DOUBLE_EQ(TableViewCell::kRowHeight, first.size.height);
+  EXPECT_EQ(1, checkmarks(*table));
+}
+
+TEST_F(TableViewTest, ACellMadeWithAZeroFrameHasTheStandardRowContent) {
+  TableViewCell cell(Rect{}, "x");
+  EXPECT_DOUBLE_EQ(43, cell.contentView()->bounds().size.height);
+  EXPECT_DOUBLE_EQ(320, cell.contentView()->bounds().size.width);
+}
+
+TEST_F(TableViewTest, TouchingARowSelectsItAndTheCheckmarkMoves) {
+  window.touchDown(centreOfRow({1, 3}));
+  window.touchUp(centreOfRow({1, 3}));
+  ASSERT_EQ(1u, source.chosen.size());
+  EXPECT_EQ((IndexPath{1, 3}), source.chosen[0]);
+  EXPECT_EQ(1, checkmarks(*table));
+  EXPECT_EQ(TableViewCellAccessoryType::Checkmark,
+            table->cellForRowAtIndexPath({1, 3})->accessoryType());
+  // Text labels pass the touch to their row.
+  window.touchDown(centreOfRow({1, 0}));
+  EXPECT_EQ(2u, source.chosen.size());
+  EXPECT_EQ(0, source.selected);
+}
+
+TEST_F(TableViewTest, AControlInARowTakesTheTouchItself) {
+  Rect r = table->rectForRowAtIndexPath({0, 0});
+  Point onSlider = table->convertPointToView(Point{r.minX() + 185, r.midY()}, nullptr);
+  EXPECT_NE(nullptr, dynamic_cast<Slider*>(window.hitTest(onSlider)));
+  window.touchDown(onSlider);
+  EXPECT_TRUE(source.chosen.empty());
+}
+
+TEST_F(TableViewTest, ReloadOffersTheOldCellsForReuse) {
+  TableViewCell* before = table->cellForRowAtIndexPath({0, 0});
+  table->reloadData();
+  ASSERT_NE(nullptr, source.reused);
+  EXPECT_EQ(before, source.reused.get());
+  EXPECT_EQ(before, table->cellForRowAtIndexPath({0, 0}));
+  EXPECT_EQ(nullptr, table->dequeueReusableCellWithIdentifier("MyIdentifier"));
+  // The tuning rows were made anew; the old ones are gone from the view tree.
+  size_t cells = 0;
+  for (auto& v : table->subviews())
+    if (dynamic_cast<TableViewCell*>(v.get())) ++cells;
+  EXPECT_EQ(6u, cells);
+}
+
+class TestNullCellSource : public TableViewDataSource {
+ public:
+  int numberOfRowsInSection(TableView*, int) override { return 2; }
+  std::shared_ptr<TableViewCell> cellForRowAtIndexPath(TableView*, IndexPath) override {
+    return nullptr;
+  }
+};
+
+TEST(TableViewNoCellTest, MissingCellBecomesAnEmptyRow) {
+  TestNullCellSource source;
+  TableView table(RectMake(0, 0, 320, 200), TableViewStyle::Plain);
+  table.setDataSource(&source);
+  table.reloadData();
+  EXPECT_EQ(2, table.numberOfRowsInSection(0));
+  EXPECT_NE(nullptr, table.cellForRowAtIndexPath({0, 1}));
+}
+
+}  // namespace

@@ -1,0 +1,167 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <vector>
+
+#include "platform/Button.h"
+#include "platform/Label.h"
+#include "platform/View.h"
+#include "platform/Window.h"
+
+using namespace platform;
+
+namespace {
+
+// Records the touches that reach it.
+class TouchRecordingView : public View {
+ public:
+  using View::View;
+  void touchesBegan(Point p) override { began.push_back(p); }
+  void touchesEnded(Point p) override { ended.push_back(p); }
+  std::vector<Point> began, ended;
+};
+
+std::vector<View*> order(const View& v) {
+  std::vector<View*> out;
+  for (auto& s : v.subviews()) out.push_back(s.get());
+  return out;
+}
+
+TEST(ViewTest, SubviewsKeepZOrderThroughAddInsertAndRemove) {
+  auto root = std::make_shared<View>(RectMake(0, 0, 100, 100));
+  auto a = std::make_shared<View>(), b = std::make_shared<View>(), c = std::make_shared<View>();
+  root->addSubview(a);
+  root->addSubview(b);
+  root->insertSubview(c, a.get());
+  EXPECT_EQ((std::vector<View*>{a.get(), c.get(), b.get()}), order(*root));
+  root->addSubview(a);  // adding again brings it to the top
+  EXPECT_EQ((std::vector<View*>{c.get(), b.get(), a.get()}), order(*root));
+  c->removeFromSuperview();
+  EXPECT_EQ(nullptr, c->superview());
+  EXPECT_EQ((std::vector<View*>{b.get(), a.get()}), order(*root));
+  // Above a sibling that is not ours: on top.
+  root->insertSubview(c, c.get());
+  EXPECT_EQ(c.get(), order(*root).back());
+}
+
+TEST(ViewTest, AddingToAnotherSuperviewMovesTheView) {
+  auto first = std::make_shared<View>(), second = std::make_shared<View>();
+  auto v = std::make_shared<View>();
+  first->addSubview(v);
+  second->addSubview(first->subviews()[0]);  // the argument lives in the list it leaves
+  EXPECT_TRUE(first->subviews().empty());
+  ASSERT_EQ(1u, second->subviews().size());
+  EXPECT_EQ(second.get(), v->superview());
+  // A view cannot become its own ancestor's subview.
+  v->addSubview(second);
+  EXPECT_TRUE(v->subviews().empty());
+}
+
+TEST(ViewTest, RemovingTheLastOwnerIsSafe) {
+  auto root = std::make_shared<View>();
+  root->addSubview(std::make_shared<View>());
+  root->subviews()[0]->removeFromSuperview();
+  EXPECT_TRUE(root->subviews().empty());
+}
+
+TEST(ViewTest, FrameCentreAndAutoresizing) {
+  View parent(RectMake(0, 0, 320, 480));
+  auto table = std::make_shared<View>(RectMake(0, 44, 320, 436));
+  table->setAutoresizingMask(AutoresizingFlexibleWidth | AutoresizingFlexibleHeight);
+  auto fixed = std::make_shared<View>(RectMake(10, 10, 20, 20));
+  parent.addSubview(table);
+  parent.addSubview(fixed);
+  EXPECT_DOUBLE_EQ(160, table->center().x);
+  EXPECT_DOUBLE_EQ(262, table->center().y);
+  parent.setFrame(RectMake(0, 0, 480, 320));
+  EXPECT_DOUBLE_EQ(480, table->frame().size.width);
+  EXPECT_DOUBLE_EQ(276, table->frame().size.height);
+  EXPECT_DOUBLE_EQ(44, table->frame().origin.y);
+  EXPECT_DOUBLE_EQ(20, fixed->frame().size.width);
+}
+
+TEST(ViewTest, HitTestFindsTheFrontMostTouchableView) {
+  Window window(RectMake(0, 0, 320, 480));
+  auto back = std::make_shared<TouchRecordingView>(RectMake(0, 0, 320, 480));
+  auto front = std::make_shared<TouchRecordingView>(RectMake(100, 100, 50, 50));
+  auto label = std::make_shared<Label>(RectMake(100, 100, 50, 50));  // above, but passes touches
+  window.addSubview(back);
+  window.addSubview(front);
+  window.addSubview(label);
+  EXPECT_EQ(front.get(), window.hitTest(Point{120, 120}));
+  EXPECT_EQ(back.get(), window.hitTest(Point{10, 10}));
+  front->setHidden(true);
+  EXPECT_EQ(back.get(), window.hitTest(Point{120, 120}));
+  front->setHidden(false);
+  front->setAlpha(0);
+  EXPECT_EQ(back.get(), window.hitTest(Point{120, 120}));
+  front->setAlpha(1);
+  front->setUserInteractionEnabled(false);
+  EXPECT_EQ(back.get(), window.hitTest(Point{120, 120}));
+  EXPECT_EQ(nullptr, window.hitTest(Point{400, 10}));
+}
+
+TEST(ViewTest, HitTestFollowsAQuarterTurnedView) {
+  // A 140 × 40 view turned a quarter anticlockwise about its centre (160, 240)
+  // stands 40 wide and 140 high on screen.
+  Window window(RectMake(0, 0, 320, 480));
+  auto turned = std::make_shared<TouchRecordingView>(RectMake(90, 220, 140, 40));
+  turned->setTransform(Transform3DRotate(Transform3DIdentity, -M_PI / 2, 0, 0, 1));
+  window.addSubview(turned);
+  EXPECT_EQ(turned.get(), window.hitTest(Point{160, 300}));
+  EXPECT_EQ(&window, window.hitTest(Point{220, 240}));
+  // The touch arrives in the view's own coordinates: 60 below the centre on
+  // screen is 60 left of the centre along the view's own length.
+  window.touchDown(Point{160, 300});
+  ASSERT_EQ(1u, turned->began.size());
+  EXPECT_NEAR(10, turned->began[0].x, 1e-9);
+  EXPECT_NEAR(20, turned->began[0].y, 1e-9);
+}
+
+TEST(ViewTest, WindowDeliversTouchDownToTheButtonUnderIt) {
+  Window window(RectMake(0, 0, 320, 480));
+  auto container = std::make_shared<View>(RectMake(0, 0, 320, 480));
+  auto button = std::make_shared<Button>(RectMake(235, 20, 40, 65));
+  std::vector<Control*> senders;
+  button->addAction([&](Control* sender) { senders.push_back(sender); }, ControlEventTouchDown);
+  container->addSubview(button);
+  window.addSubview(container);
+  EXPECT_EQ(button.get(), window.touchDown(Point{250, 50}));
+  ASSERT_EQ(1u, senders.size());
+  EXPECT_EQ(button.get(), senders[0]);
+  EXPECT_TRUE(button->isHighlighted());
+  window.touchUp(Point{250, 50});
+  EXPECT_FALSE(button->isHighlighted());
+  EXPECT_EQ(1u, senders.size());  // touch-down only
+  window.touchDown(Point{10, 10});
+  EXPECT_EQ(1u, senders.size());
+}
+
+TEST(ViewTest, TouchOnAPlainSubviewReachesItsSuperview) {
+  auto parent = std::make_shared<TouchRecordingView>(RectMake(0, 0, 100, 100));
+  auto child = std::make_shared<View>(RectMake(10, 20, 30, 30));
+  parent->addSubview(child);
+  Window window(RectMake(0, 0, 320, 480));
+  window.addSubview(parent);
+  window.touchDown(Point{15, 25});
+  ASSERT_EQ(1u, parent->began.size());
+  EXPECT_DOUBLE_EQ(15, parent->began[0].x);
+  EXPECT_DOUBLE_EQ(25, parent->began[0].y);
+}
+
+TEST(ViewTest, ConvertPointsBetweenViews) {
+  auto root = std::make_shared<View>(RectMake(0, 0, 320, 480));
+  auto a = std::make_shared<View>(RectMake(10, 20, 100, 100));
+  auto b = std::make_shared<View>(RectMake(5, 5, 10, 10));
+  root->addSubview(a);
+  a->addSubview(b);
+  Point p = b->convertPointToView(Point{1, 2}, nullptr);
+  EXPECT_DOUBLE_EQ(16, p.x);
+  EXPECT_DOUBLE_EQ(27, p.y);
+  Point q = b->convertPointFromView(Point{16, 27}, root.get());
+  EXPECT_DOUBLE_EQ(1, q.x);
+  EXPECT_DOUBLE_EQ(2, q.y);
+}
+
+}  // namespace
