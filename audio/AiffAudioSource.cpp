@@ -56,7 +56,12 @@ bool AiffAudioSource::createAudioInput() {
   int16_t channels = 0, bits = 0;
   int sowt = 0;
   if (!aiff_read_header(aiffFile, &rate, &channels, &bits, &sowt)) {
-    failureReason_ = aiffFile->error ? aiffFile->error : "not an AIFF file";
+    // A read error (a directory, a failing disk) says more than what the
+    // header walk made of the missing bytes.
+    const int readError = ferror(aiffFile->file) ? errno : 0;
+    failureReason_ = readError         ? strerror(readError)
+                     : aiffFile->error ? aiffFile->error
+                                       : "not an AIFF file";
     closeFile();
     return false;
   }

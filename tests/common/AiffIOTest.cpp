@@ -21,10 +21,6 @@ uint32_t be32(const Bytes& b, size_t at) {
          b[at + 3];
 }
 
-std::string idAt(const Bytes& b, size_t at) {
-  return std::string(b.begin() + static_cast<long>(at), b.begin() + static_cast<long>(at) + 4);
-}
-
 Bytes ext(double v) {
   Bytes out(10);
   dbl2ext(out.data(), v);
@@ -84,27 +80,18 @@ TEST(AiffIOTest, AifcWriterLaysOutHeaderAndPatchesLengthsAtClose) {
   EXPECT_EQ(1, aiff_write_header(aiff, 22050, 1, 16, 1));
   aiff_close(aiff);
 
-  const Bytes b = readFile(path);
-  ASSERT_EQ(72u, b.size());
-  EXPECT_EQ("FORM", idAt(b, 0));
-  EXPECT_EQ(64u, be32(b, 4));
-  EXPECT_EQ("AIFC", idAt(b, 8));
-  EXPECT_EQ("FVER", idAt(b, 12));
-  EXPECT_EQ(4u, be32(b, 16));
-  EXPECT_EQ(0xA2805140u, be32(b, 20));
-  EXPECT_EQ("COMM", idAt(b, 24));
-  EXPECT_EQ(24u, be32(b, 28));
-  EXPECT_EQ((Bytes{0, 1}), Bytes(b.begin() + 32, b.begin() + 34));
-  EXPECT_EQ(0u, be32(b, 34));  // frames
-  EXPECT_EQ((Bytes{0, 16}), Bytes(b.begin() + 38, b.begin() + 40));
-  EXPECT_EQ((Bytes{0x40, 0x0D, 0xAC, 0x44, 0, 0, 0, 0, 0, 0}),
-            Bytes(b.begin() + 40, b.begin() + 50));
-  EXPECT_EQ("sowt", idAt(b, 50));
-  EXPECT_EQ((Bytes{0, 0}), Bytes(b.begin() + 54, b.begin() + 56));
-  EXPECT_EQ("SSND", idAt(b, 56));
-  EXPECT_EQ(8u, be32(b, 60));
-  EXPECT_EQ(0u, be32(b, 64));
-  EXPECT_EQ(0u, be32(b, 68));
+  // Every byte, with the lengths patched in at close.
+  // clang-format off
+  const Bytes expected = ChunkWriter("AIFC")
+      .id("FVER").u32(4).u32(0xA2805140)
+      .id("COMM").u32(24).u16(1).u32(0).u16(16).bytes({0x40, 0x0D, 0xAC, 0x44, 0, 0, 0, 0, 0, 0})
+      .id("sowt").u16(0)
+      .id("SSND").u32(8).u32(0).u32(0)
+      .finish();
+  // clang-format on
+  ASSERT_EQ(72u, expected.size());
+  EXPECT_EQ(64u, be32(expected, 4));
+  EXPECT_EQ(expected, readFile(path));
 }
 
 TEST(AiffIOTest, AifcRoundTripOfOneBlock) {
@@ -145,15 +132,15 @@ TEST(AiffIOTest, AiffWriterAndReaderAgree) {
   aiff_data* aiff = aiff_open(path.c_str(), "w");
   aiff_write_header(aiff, 8000, 1, 16, 0);
   aiff_close(aiff);
-  const Bytes b = readFile(path);
-  ASSERT_EQ(54u, b.size());
-  EXPECT_EQ(46u, be32(b, 4));
-  EXPECT_EQ("AIFF", idAt(b, 8));
-  EXPECT_EQ("COMM", idAt(b, 12));
-  EXPECT_EQ(18u, be32(b, 16));
-  EXPECT_EQ((Bytes{0x40, 0x0B, 0xFA, 0, 0, 0, 0, 0, 0, 0}), Bytes(b.begin() + 28, b.begin() + 38));
-  EXPECT_EQ("SSND", idAt(b, 38));
-  EXPECT_EQ(8u, be32(b, 42));
+  // clang-format off
+  const Bytes expected = ChunkWriter("AIFF")
+      .id("COMM").u32(18).u16(1).u32(0).u16(16).bytes({0x40, 0x0B, 0xFA, 0, 0, 0, 0, 0, 0, 0})
+      .id("SSND").u32(8).u32(0).u32(0)
+      .finish();
+  // clang-format on
+  ASSERT_EQ(54u, expected.size());
+  EXPECT_EQ(46u, be32(expected, 4));
+  EXPECT_EQ(expected, readFile(path));
 
   Reader r(path);
   EXPECT_EQ(1, r.h.ok);

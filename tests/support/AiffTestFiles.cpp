@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <numbers>
 #include <stdexcept>
 
 #include "common/AiffIO.h"
@@ -58,7 +59,8 @@ std::vector<int16_t> tone(double sampleRate, double seconds, double fundamental,
   for (size_t i = 0; i < n; ++i) {
     double v = 0;
     for (int h = 1; h <= harmonics; ++h) {
-      v += amplitude * std::sin(2 * M_PI * fundamental * h * static_cast<double>(i) / sampleRate);
+      v += amplitude *
+           std::sin(2 * std::numbers::pi * fundamental * h * static_cast<double>(i) / sampleRate);
     }
     samples[i] = static_cast<int16_t>(std::lround(std::clamp(v, -32768.0, 32767.0)));
   }

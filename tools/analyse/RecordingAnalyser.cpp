@@ -52,8 +52,10 @@ void RecordingAnalyser::addSampledFrames(AudioBufferList* bufferList, int frameC
   // The file source delivers on this thread, so no lock is needed around
   // the collecting buffer here.
   const AudioBuffer& buffer = bufferList->buffers[0];
+  const int before = collectSampleBuffer_->frames();
   collectSampleBuffer_->appendFrames(frameCount, buffer.data,
                                      static_cast<int>(buffer.dataByteSize));
+  if (collectSampleBuffer_->frames() == before) droppedFrames_ += frameCount;
 }
 
 void RecordingAnalyser::refreshTuner() {
@@ -90,6 +92,7 @@ void RecordingAnalyser::run(const std::function<void(const AnalysisPass&)>& onPa
   onPass_ = onPass;
   done_ = false;
   passes_ = 0;
+  droppedFrames_ = 0;
   auto& loop = platform::RunLoop::currentRunLoop();
   if (!options_.realtime) loop.useManualClock();
   // Capture first, then the refresh timer, as the tuner screen does: at the

@@ -44,7 +44,11 @@ class RecordingAnalyser : public AudioSourceDelegate {
   void run(const std::function<void(const AnalysisPass&)>& onPass);
 
   double duration() const { return duration_; }
+  // Frames that arrived while the collecting buffer had no room for them (the
+  // tuner screen drops them too); only recordings well above 44.1 kHz lose any.
+  long droppedFrames() const { return droppedFrames_; }
   const Tuning& tuning() const { return *tuning_; }
+  double sampleRate() const { return source_->sampleRate(); }
 
   void addSampledFrames(AudioBufferList* bufferList, int frameCount) override;
 
@@ -58,6 +62,7 @@ class RecordingAnalyser : public AudioSourceDelegate {
   std::unique_ptr<Tuning> tuning_;
   double duration_ = 0;
   int passes_ = 0;
+  long droppedFrames_ = 0;
   bool done_ = false;
   std::function<void(const AnalysisPass&)> onPass_;
 };

@@ -188,6 +188,12 @@ int main(int argc, char** argv) {
     }
   });
   if (progress) fputs("\r\033[K", stderr);
+  if (analyser->droppedFrames() > 0) {
+    fprintf(stderr,
+            "quillon-analyse: %s: warning: %.1f s of the recording did not fit the sample buffer "
+            "and was not analysed\n",
+            path.c_str(), analyser->droppedFrames() / analyser->sampleRate());
+  }
 
   if (!json) {
     printf("\nsummary (%s, A = %d Hz):\n", options.tuningId.c_str(), options.calibration);
