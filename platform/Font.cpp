@@ -18,9 +18,20 @@ cairo_t* measuringContext() {
   return cr;
 }
 
+// Unhinted outlines and metrics: text is often drawn turned a quarter (the
+// landscape reading), where hinting for upright pixels makes jagged glyphs,
+// and measured sizes must not depend on the pixel grid of the moment.
 void selectFont(cairo_t* cr, const Font& font) {
+  static cairo_font_options_t* options = [] {
+    cairo_font_options_t* o = cairo_font_options_create();
+    cairo_font_options_set_hint_style(o, CAIRO_HINT_STYLE_NONE);
+    cairo_font_options_set_hint_metrics(o, CAIRO_HINT_METRICS_OFF);
+    cairo_font_options_set_antialias(o, CAIRO_ANTIALIAS_GRAY);
+    return o;
+  }();
   cairo_set_font_face(cr, font.cairoFace());
   cairo_set_font_size(cr, font.pointSize());
+  cairo_set_font_options(cr, options);
 }
 }  // namespace
 

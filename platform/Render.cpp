@@ -13,6 +13,40 @@ namespace platform {
 namespace {
 void renderView(View& v, cairo_t* cr, double scale, bool isRoot);
 
+// Paints `face` (drawn over 0..size) turned by `angle` about its vertical
+// centre line, seen in perspective: vertical strips, each narrowed and
+// scaled by its depth. From the right, the right edge comes towards the
+// viewer; from the left, the left edge.
+void paintTurnedFace(cairo_t* cr, cairo_pattern_t* face, Size size, double angle, bool fromRight) {
+  const int kStrips = 48;
+  const double w = size.width, h = size.height, cx = w / 2, cy = h / 2;
+  const double eye = 2.5 * std::max(w, 1.0);  // viewing distance
+  double c = std::cos(angle), s = std::sin(angle) * (fromRight ? 1 : -1);
+  if (c < 1e-3) return;  // edge-on
+  auto project = [&](double u, double* x, double* zoom) {
+    double depth = u * s;  // towards the viewer
+    *zoom = eye / (eye - depth);
+    *x = cx + u * c * *zoom;
+  };
+  for (int i = 0; i < kStrips; ++i) {
+    double u0 = -cx + w * i / kStrips, u1 = -cx + w * (i + 1) / kStrips;
+    double x0, x1, z0, z1;
+    project(u0, &x0, &z0);
+    project(u1, &x1, &z1);
+    double zoom = 0.5 * (z0 + z1);
+    cairo_save(cr);
+    // Overlap each strip slightly so no seams show between them.
+    cairo_rectangle(cr, x0 - 0.25, cy - zoom * cy - 1, x1 - x0 + 0.5, zoom * h + 2);
+    cairo_clip(cr);
+    cairo_translate(cr, x0, cy);
+    cairo_scale(cr, (x1 - x0) / (u1 - u0), zoom);
+    cairo_translate(cr, -(u0 + cx), -cy);
+    cairo_set_source(cr, face);
+    cairo_paint(cr);
+    cairo_restore(cr);
+  }
+}
+
 void renderSubviews(const std::vector<std::shared_ptr<View>>& subviews, cairo_t* cr, double scale) {
   // Copy: drawing must not be disturbed by a view changing the list.
   auto list = subviews;
@@ -40,18 +74,15 @@ void renderView(View& v, cairo_t* cr, double scale, bool isRoot) {
     cairo_translate(cr, -b.size.width * 0.5, -b.size.height * 0.5);
   }
 
-  // A flip turns the view about its vertical centre line: the old face
-  // narrows to nothing, then the new one widens from nothing.
+  // A flip turns the view over about its vertical centre line: the old face
+  // turns away to edge-on, then the new one turns in from edge-on.
   const View::TransitionState* flip = v.runningTransition();
   double flipProgress = 0;
   if (flip) {
     Nanos now = RunLoop::currentRunLoop().now();
     double t = static_cast<double>(now - flip->start) / static_cast<double>(flip->duration);
     flipProgress = animationCurveValue(AnimationCurve::EaseInOut, std::clamp(t, 0.0, 1.0));
-    double sx = std::max(std::abs(std::cos(flipProgress * M_PI)), 0.001);
-    cairo_translate(cr, b.size.width * 0.5, 0);
-    cairo_scale(cr, sx, 1);
-    cairo_translate(cr, -b.size.width * 0.5, 0);
+    cairo_push_group(cr);
   }
 
   bool group = alpha < 0.999;
@@ -94,6 +125,14 @@ void renderView(View& v, cairo_t* cr, double scale, bool isRoot) {
   if (group) {
     cairo_pop_group_to_source(cr);
     cairo_paint_with_alpha(cr, alpha);
+  }
+  if (flip) {
+    cairo_pattern_t* face = cairo_pop_group(cr);
+    // First half: the old face turns from 0 to a quarter; second half: the
+    // new face (the card's back) turns from minus a quarter to 0.
+    double angle = flipProgress < 0.5 ? flipProgress * M_PI : (flipProgress - 1) * M_PI;
+    paintTurnedFace(cr, face, b.size, angle, flip->kind == AnimationTransition::FlipFromRight);
+    cairo_pattern_destroy(face);
   }
   cairo_restore(cr);
 }

@@ -130,8 +130,9 @@ class View : public std::enable_shared_from_this<View> {
 
   // --- animation blocks (main thread). Changes of alpha and transform made
   // between begin and commit animate over the duration with the curve; each
-  // starts from what is on screen at the commit. Blocks may nest; the
-  // outermost commit starts them.
+  // starts from what is on screen at the commit. Blocks may nest; each
+  // starts its own changes, with its own duration and curve, at its commit.
+  // The default duration is 0.2 s and the default curve ease-in-ease-out.
   static void beginAnimations(const std::string& name, void* context = nullptr);
   static void setAnimationDuration(double seconds);
   static void setAnimationCurve(AnimationCurve curve);

@@ -135,6 +135,20 @@ TEST_F(RenderTest, FlipShowsTheOldSubviewsUntilHalfway) {
     Canvas c(window, 1);
     EXPECT_GT(c.at(50, 50).r, 100);
     EXPECT_EQ(0, c.at(10, 50).r);  // narrowed: the edges show the window
+    // Turning from the left, the left edge comes towards the viewer: the
+    // face is taller on its left than on its right.
+    auto topOfFace = [&c](int x) {
+      int y = 0;
+      while (y < 100 && c.at(x, y).r < 100) ++y;
+      return y;
+    };
+    int left = 100, right = 0;
+    for (int x = 0; x < 100; ++x)
+      if (c.at(x, 50).r > 100) {
+        left = std::min(left, x);
+        right = std::max(right, x);
+      }
+    EXPECT_LT(topOfFace(left + 2), topOfFace(right - 2));
   }
   advance(0.4);
   {

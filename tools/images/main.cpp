@@ -34,6 +34,12 @@ void centredText(cairo_t* cr, const std::string& text, double cx, double cy, dou
   cairo_select_font_face(cr, "Helvetica", CAIRO_FONT_SLANT_NORMAL,
                          bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
   cairo_set_font_size(cr, size);
+  // Unhinted: the letters are drawn turned a quarter for the landscape reading.
+  cairo_font_options_t* o = cairo_font_options_create();
+  cairo_font_options_set_hint_style(o, CAIRO_HINT_STYLE_NONE);
+  cairo_font_options_set_hint_metrics(o, CAIRO_HINT_METRICS_OFF);
+  cairo_set_font_options(cr, o);
+  cairo_font_options_destroy(o);
   cairo_text_extents_t te;
   cairo_text_extents(cr, text.c_str(), &te);
   cairo_move_to(cr, cx - te.x_bearing - te.width / 2, cy - te.y_bearing - te.height / 2);
