@@ -2,7 +2,8 @@
 // in a landscape window.
 //
 // Keys: M switches mode, A hands the string back to the analysis, 1 to 6 pick
-// a string (or play it in tone mode); Escape or Ctrl+Q quits.
+// a string (or play it in tone mode), D lays the analysis table over the
+// screen and takes it away again; Escape or Ctrl+Q quits.
 
 #include <cstdint>
 #include <memory>
@@ -14,6 +15,7 @@
 #include "platform/Preferences.h"
 #include "platform/Thread.h"
 #include "views/NoteButton.h"
+#include "views/TunerDataView.h"
 #include "views/TunerView.h"
 
 namespace {
@@ -43,6 +45,10 @@ class TunerScreenDelegate : public platform::ApplicationDelegate {
       view->modeButton()->sendActionsForControlEvents(platform::ControlEventTouchDown);
       return true;
     }
+    if (key == platform::keyForCharacter('d')) {
+      toggleDataView();
+      return true;
+    }
     if (key == platform::keyForCharacter('a')) {
       view->autoButton()->sendActionsForControlEvents(platform::ControlEventTouchDown);
       return true;
@@ -57,6 +63,19 @@ class TunerScreenDelegate : public platform::ApplicationDelegate {
       }
     }
     return false;
+  }
+
+  // The diagnostic table over the whole screen, in the controller's slot for
+  // it; it draws the engine's latest pass each time the screen is drawn.
+  void toggleDataView() {
+    if (auto shown = controller_->tunerDataView()) {
+      shown->removeFromSuperview();
+      controller_->setTunerDataView(nullptr);
+      return;
+    }
+    auto view = TunerDataView::initWithFrame(controller_->view()->frame(), controller_->tuner());
+    controller_->view()->addSubview(view);
+    controller_->setTunerDataView(view);
   }
 
   std::shared_ptr<MainViewController> controller_;
