@@ -159,23 +159,6 @@ TEST_F(FlipsideViewControllerTest, TheSliderValueIsTruncatedForLabelPreferenceAn
   EXPECT_EQ(460, reread().integerForKey(CalibrationOption));
 }
 
-TEST_F(FlipsideViewControllerTest, ATouchDraggingTheThumbReportsEveryMove) {
-  FlipsideViewController& c = load();
-  platform::Slider* slider = c.calibrationSlider();
-  // Down on the thumb, then dragged to the far left of the track.
-  const platform::Point thumb{slider->thumbCenterX(), slider->bounds().size.height / 2};
-  slider->touchesBegan(thumb);
-  slider->touchesMoved(platform::Point{thumb.x - 30, thumb.y});
-  const int midway = tuner->calibration();
-  EXPECT_LT(midway, 440);
-  EXPECT_GT(midway, 420);
-  EXPECT_EQ(std::to_string(midway) + " Hz", c.calibrationLabel()->text());
-  slider->touchesMoved(platform::Point{-50, thumb.y});
-  slider->touchesEnded(platform::Point{-50, thumb.y});
-  EXPECT_EQ(420, tuner->calibration());
-  EXPECT_EQ("420 Hz", c.calibrationLabel()->text());
-}
-
 TEST_F(FlipsideViewControllerTest, ChoosingATuningStoresItMovesTheCheckmarkAndTellsTheEngine) {
   load();
   table().selectRowAtIndexPath(IndexPath{1, 2});
@@ -230,13 +213,6 @@ TEST_F(FlipsideViewControllerTest, TheOneCalibrationLabelMovesIntoEachRebuiltRow
   int labels = 0;
   for (const auto& v : secondRow->contentView()->subviews()) labels += v.get() == label;
   EXPECT_EQ(1, labels);
-}
-
-TEST_F(FlipsideViewControllerTest, OnlyPortraitIsAccepted) {
-  FlipsideViewController& c = load();
-  EXPECT_TRUE(c.shouldAutorotateToInterfaceOrientation(1));
-  for (int orientation : {2, 3, 4})
-    EXPECT_FALSE(c.shouldAutorotateToInterfaceOrientation(orientation));
 }
 
 }  // namespace

@@ -436,11 +436,14 @@ TEST_F(RootViewControllerTest, KeysWorkTheSettingsScreensControls) {
   EXPECT_EQ(6u, tunerView().noteButtons().size()) << "drop-D guitar";
 }
 
-TEST_F(RootViewControllerTest, OnlyPortraitIsAccepted) {
+TEST_F(RootViewControllerTest, BothControllersAcceptOnlyPortrait) {
   launch();
-  EXPECT_TRUE(root->shouldAutorotateToInterfaceOrientation(1));
-  for (int orientation : {2, 3, 4}) {
-    EXPECT_FALSE(root->shouldAutorotateToInterfaceOrientation(orientation));
+  toggle();
+  for (platform::ViewController* c : {static_cast<platform::ViewController*>(root.get()),
+                                      static_cast<platform::ViewController*>(settingsController)}) {
+    EXPECT_TRUE(c->shouldAutorotateToInterfaceOrientation(1));
+    for (int orientation : {2, 3, 4})
+      EXPECT_FALSE(c->shouldAutorotateToInterfaceOrientation(orientation));
   }
 }
 
