@@ -28,7 +28,22 @@ Key keyForSdl(SDL_Keycode sym) {
     // Printable keys and the few control keys are their character already.
     return static_cast<Key>(sym);
   }
+  // The number pad's keys are the keys they stand for.
+  if (sym >= SDLK_KP_1 && sym <= SDLK_KP_9)
+    return keyForCharacter(static_cast<char>('1' + (sym - SDLK_KP_1)));
   switch (sym) {
+    case SDLK_KP_0:
+      return keyForCharacter('0');
+    case SDLK_KP_ENTER:
+      return Key::Return;
+    case SDLK_KP_PLUS:
+      return keyForCharacter('+');
+    case SDLK_KP_MINUS:
+      return keyForCharacter('-');
+    case SDLK_KP_PERIOD:
+      return keyForCharacter('.');
+    case SDLK_KP_COMMA:
+      return keyForCharacter(',');
     case SDLK_LEFT:
       return Key::Left;
     case SDLK_RIGHT:
