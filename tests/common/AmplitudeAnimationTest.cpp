@@ -34,22 +34,6 @@ TEST(AmplitudeAnimationTest, FadeOutFromPointTwoEndsExactlyOnZeroAfterEightSteps
   EXPECT_EQ(0.0f, ramp.currentValue());
 }
 
-TEST(AmplitudeAnimationTest, StepsFollowTheSinglePrecisionFormulaBitForBit) {
-  // Values whose distance is not a power-of-two fraction expose a
-  // computation done in double or in another order.
-  const float start = 0.3f, target = 0.7f;
-  AmplitudeAnimation ramp(start, target);
-  for (int k = 1; k <= 8; ++k) {
-    ramp.step();
-    volatile float distance = target - start;
-    volatile float scaled = static_cast<float>(k) * distance;
-    volatile float fraction = scaled * 0.125f;
-    const float want = start + fraction;
-    EXPECT_EQ(want, ramp.currentValue()) << "step " << k;
-  }
-  EXPECT_EQ(target, ramp.currentValue());
-}
-
 TEST(AmplitudeAnimationTest, NinthStepOvershootsAndIsNoLongerComplete) {
   AmplitudeAnimation ramp(0.0f, 0.8f);
   stepThrough(ramp, 8);
@@ -63,22 +47,6 @@ TEST(AmplitudeAnimationTest, FlatRampHoldsItsValue) {
   AmplitudeAnimation ramp(0.5f, 0.5f);
   for (float v : stepThrough(ramp, 8)) EXPECT_EQ(0.5f, v);
   EXPECT_TRUE(ramp.complete());
-}
-
-TEST(AmplitudeAnimationTest, InitialisersSetFrequencyAndSuccessor) {
-  auto plain = AmplitudeAnimation::initWithStartValue(0.0f, 1.0f);
-  EXPECT_EQ(0.0f, plain->frequency());
-  EXPECT_EQ(nullptr, plain->nextAnimation());
-
-  auto fadeIn = AmplitudeAnimation::initWithStartValue(0.0f, 1.0f, 659.26f);
-  EXPECT_EQ(659.26f, fadeIn->frequency());
-  EXPECT_EQ(nullptr, fadeIn->nextAnimation());
-
-  auto fadeOut = AmplitudeAnimation::initWithStartValue(1.0f, 0.0f, fadeIn);
-  EXPECT_EQ(0.0f, fadeOut->frequency());
-  EXPECT_EQ(fadeIn, fadeOut->nextAnimation());
-  EXPECT_EQ(1.0f, fadeOut->startValue());
-  EXPECT_EQ(0.0f, fadeOut->targetValue());
 }
 
 TEST(AmplitudeAnimationTest, FirstRampOfAChainKeepsTheRestAliveAndReleasesIt) {
@@ -97,19 +65,6 @@ TEST(AmplitudeAnimationTest, FirstRampOfAChainKeepsTheRestAliveAndReleasesIt) {
   }
   EXPECT_TRUE(second.expired());
   EXPECT_TRUE(third.expired());
-}
-
-TEST(AmplitudeAnimationTest, ReplacingTheSuccessorReleasesTheOldOne) {
-  auto first = AmplitudeAnimation::initWithStartValue(1.0f, 0.0f);
-  std::weak_ptr<AmplitudeAnimation> old;
-  {
-    auto successor = AmplitudeAnimation::initWithStartValue(0.0f, 1.0f);
-    old = successor;
-    first->setNextAnimation(successor);
-  }
-  EXPECT_FALSE(old.expired());
-  first->setNextAnimation(nullptr);
-  EXPECT_TRUE(old.expired());
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "common/SoundGenerator.h"
 #include "platform/AudioUnit.h"
 #include "platform/RunLoop.h"
+#include "tests/support/AllocationCounter.h"
 
 namespace {
 
@@ -129,20 +130,16 @@ class SoundGeneratorTest : public ::testing::Test {
   }
 };
 
-TEST_F(SoundGeneratorTest, CreatedSilentAndStopped) {
+TEST_F(SoundGeneratorTest, CreatedSilentAndStoppedThenStartAndStopAreIdempotent) {
   testing::internal::CaptureStdout();
   auto generator = SoundGenerator::init();
-  const std::string printed = testing::internal::GetCapturedStdout();
-  EXPECT_EQ("", printed);
+  const std::string printedAtCreation = testing::internal::GetCapturedStdout();
+  EXPECT_EQ("", printedAtCreation);
   ASSERT_NE(nullptr, generator->outputUnit());
   EXPECT_FALSE(generator->started());
   EXPECT_EQ(0.0, generator->frequency());
   EXPECT_EQ(0.0, generator->amplitude());
-  EXPECT_EQ(0u, generator->sinWaveFrameCount());
-}
 
-TEST_F(SoundGeneratorTest, StartAndStopAreIdempotent) {
-  auto generator = SoundGenerator::init();
   testing::internal::CaptureStdout();
   generator->startAU();
   generator->startAU();
@@ -167,6 +164,23 @@ TEST_F(SoundGeneratorTest, RendererWritesTheToneAndAdvancesTheFrameCount) {
   EXPECT_EQ(356u, generator->sinWaveFrameCount());
   EXPECT_EQ(render(0, 256, 0.5, 440.0), first);
   EXPECT_EQ(render(256, 100, 0.5, 440.0), second);
+}
+
+TEST_F(SoundGeneratorTest, RendererAllocatesNothingAndStaysInsideTheBuffer) {
+  auto generator = SoundGenerator::init();
+  generator->setFrequency(440.0);
+  generator->setAmplitude(0.5);
+  std::vector<int16_t> samples(300, 777);
+  AudioBufferList list{1, {{1, 256 * sizeof(int16_t), samples.data()}}};
+  test_support::startCountingAllocations();
+  // Asked for more frames than the buffer holds.
+  const platform::OSStatus status = MyRenderer(generator.get(), nullptr, nullptr, 0, 300, &list);
+  const long allocations = test_support::stopCountingAllocations();
+  EXPECT_EQ(0, status);
+  EXPECT_EQ(0, allocations);
+  EXPECT_EQ(render(0, 256, 0.5, 440.0),
+            std::vector<int16_t>(samples.begin(), samples.begin() + 256));
+  EXPECT_EQ(777, samples[256]);
 }
 
 TEST_F(SoundGeneratorTest, FrameCountWrapsModulo2To32) {

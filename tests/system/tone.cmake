@@ -11,3 +11,11 @@ if(TARGET quillon-tone)
     target_link_libraries(quillon_unit_tests PRIVATE quillon_tone_arguments)
   endif()
 endif()
+
+# Its usage errors and missing-device errors: no sound server needed.
+if(TARGET quillon-tone)
+  add_test(NAME tone_reports_bad_arguments_and_missing_devices
+    COMMAND ${CMAKE_CURRENT_LIST_DIR}/tone-errors.sh $<TARGET_FILE:quillon-tone>)
+  set_tests_properties(tone_reports_bad_arguments_and_missing_devices PROPERTIES
+    LABELS unit TIMEOUT 60)
+endif()

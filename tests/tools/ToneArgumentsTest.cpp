@@ -44,15 +44,6 @@ TEST(ToneArgumentsTest, FrequenciesArePlayedAsGiven) {
   EXPECT_EQ(261.63f, p.request.notes[1].frequency);
 }
 
-TEST(ToneArgumentsTest, OptionsAreRead) {
-  auto p = parse({"--volume", "0.25", "--seconds", "1.5", "1"});
-  ASSERT_TRUE(p.ok) << p.error;
-  EXPECT_EQ(0.25f, p.request.volume);
-  EXPECT_EQ(1.5, p.request.seconds);
-  EXPECT_EQ("guitar", p.request.tuningId);
-  EXPECT_EQ(440, p.request.calibration);
-}
-
 TEST(ToneArgumentsTest, BadInputIsAUsageErrorThatSaysWhat) {
   struct Case {
     std::vector<const char*> args;

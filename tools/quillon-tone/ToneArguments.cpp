@@ -64,8 +64,17 @@ std::string toneUsage() {
 bool parseToneArguments(int argc, const char* const* argv, ToneRequest& request,
                         std::string& error) {
   std::vector<std::string> strings;
+  bool optionsEnded = false;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
+    if (optionsEnded) {
+      strings.push_back(arg);
+      continue;
+    }
+    if (arg == "--") {
+      optionsEnded = true;
+      continue;
+    }
     if (arg == "-h" || arg == "--help") {
       request.help = true;
       return true;
