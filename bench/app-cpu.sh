@@ -55,7 +55,8 @@ pacat --playback -d nullsink --raw --rate=22050 --channels=1 --format=s16le \
   "$WORK/tone.raw" &
 PIDS+=($!)
 
-"$APP" >"$WORK/app.log" 2>&1 &
+# Preferences of its own: the standard guitar at 440 Hz.
+XDG_CONFIG_HOME=$WORK/config "$APP" >"$WORK/app.log" 2>&1 &
 APP_PID=$!
 PIDS+=($APP_PID)
 timeout 10 xdotool search --sync --name '^Quillon$' >/dev/null
