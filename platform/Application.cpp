@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "platform/Bundle.h"
 #include "platform/Log.h"
 #include "platform/Render.h"
 #include "platform/RunLoop.h"
@@ -17,15 +18,32 @@ namespace {
 
 Application* current = nullptr;
 
-// While something animates the loop draws about sixty pictures a second.
-constexpr int kFrameMillis = 16;
+// While something animates the loop draws about thirty pictures a second:
+// the needle's 0.2-s swing still moves in six steps, at half the cost of
+// sixty (the tuner animates almost all the time it listens).
+constexpr int kFrameMillis = 33;
 
 Key keyForSdl(SDL_Keycode sym) {
   if (!(sym & SDLK_SCANCODE_MASK)) {
     // Printable keys and the few control keys are their character already.
     return static_cast<Key>(sym);
   }
+  // The number pad's keys are the keys they stand for.
+  if (sym >= SDLK_KP_1 && sym <= SDLK_KP_9)
+    return keyForCharacter(static_cast<char>('1' + (sym - SDLK_KP_1)));
   switch (sym) {
+    case SDLK_KP_0:
+      return keyForCharacter('0');
+    case SDLK_KP_ENTER:
+      return Key::Return;
+    case SDLK_KP_PLUS:
+      return keyForCharacter('+');
+    case SDLK_KP_MINUS:
+      return keyForCharacter('-');
+    case SDLK_KP_PERIOD:
+      return keyForCharacter('.');
+    case SDLK_KP_COMMA:
+      return keyForCharacter(',');
     case SDLK_LEFT:
       return Key::Left;
     case SDLK_RIGHT:
@@ -60,6 +78,34 @@ unsigned modifiersForSdl(Uint16 mod) {
   return m;
 }
 
+// Gives the window the icon the task bar and window switcher show.
+void setWindowIcon(SDL_Window* window, const std::string& iconName) {
+  if (iconName.empty()) return;
+  auto path = Bundle::mainBundle().pathForResource(iconName);
+  if (!path) {
+    Log("no icon %s among the resources", iconName.c_str());
+    return;
+  }
+  cairo_surface_t* png = cairo_image_surface_create_from_png(path->c_str());
+  if (cairo_surface_status(png) == CAIRO_STATUS_SUCCESS &&
+      cairo_image_surface_get_format(png) == CAIRO_FORMAT_ARGB32) {
+    cairo_surface_flush(png);
+    // cairo's ARGB32 is premultiplied, which the icon's few soft edge pixels
+    // barely show; SDL's ARGB8888 has the same layout in memory.
+    SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(
+        cairo_image_surface_get_data(png), cairo_image_surface_get_width(png),
+        cairo_image_surface_get_height(png), 32, cairo_image_surface_get_stride(png),
+        SDL_PIXELFORMAT_ARGB8888);
+    if (icon) {
+      SDL_SetWindowIcon(window, icon);
+      SDL_FreeSurface(icon);
+    }
+  } else {
+    Log("cannot read the icon %s", path->c_str());
+  }
+  cairo_surface_destroy(png);
+}
+
 }  // namespace
 
 struct Application::Sdl {
@@ -67,6 +113,8 @@ struct Application::Sdl {
   SDL_Renderer* renderer = nullptr;
   SDL_Texture* texture = nullptr;
   cairo_surface_t* surface = nullptr;
+  // The upright picture of a screen read in landscape, before its turn.
+  cairo_surface_t* portrait = nullptr;
   int textureWidth = 0;
   int textureHeight = 0;
   bool wasAnimating = false;
@@ -74,6 +122,7 @@ struct Application::Sdl {
 
   ~Sdl() {
     if (surface) cairo_surface_destroy(surface);
+    if (portrait) cairo_surface_destroy(portrait);
     if (texture) SDL_DestroyTexture(texture);
     if (renderer) SDL_DestroyRenderer(renderer);
     if (window) SDL_DestroyWindow(window);
@@ -120,7 +169,24 @@ void Application::setOrientation(Orientation orientation) {
   Presentation::windowSizeForScale(orientation_, scale, w, h);
   windowWidth_ = w;
   windowHeight_ = h;
-  if (sdl_ && sdl_->window) SDL_SetWindowSize(sdl_->window, w, h);
+  if (sdl_ && sdl_->window) {
+    // Turn about the window's centre, kept on the screen: a landscape window
+    // turned upright in place would hang off the bottom of most screens.
+    int x = 0, y = 0, oldW = 0, oldH = 0;
+    SDL_GetWindowPosition(sdl_->window, &x, &y);
+    SDL_GetWindowSize(sdl_->window, &oldW, &oldH);
+    x += (oldW - w) / 2;
+    y += (oldH - h) / 2;
+    SDL_Rect usable;
+    const int display = SDL_GetWindowDisplayIndex(sdl_->window);
+    if (display >= 0 && SDL_GetDisplayUsableBounds(display, &usable) == 0) {
+      x = std::max(usable.x, std::min(x, usable.x + usable.w - w));
+      y = std::max(usable.y, std::min(y, usable.y + usable.h - h));
+    }
+    // Moved first: whoever sees the new size then sees the new place too.
+    SDL_SetWindowPosition(sdl_->window, x, y);
+    SDL_SetWindowSize(sdl_->window, w, h);
+  }
   needsDisplay_ = true;
 }
 
@@ -181,6 +247,11 @@ bool Application::openWindow() {
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
   // Smooth scaling in case the picture and its place differ by a pixel.
   SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
+  // The picture is drawn by cairo and only copied to the window, which SDL's
+  // software path does as well as OpenGL, without loading a GL driver (under
+  // a bare X server that is llvmpipe: 60 MB of memory and two threads).
+  SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
     Log("cannot start the video system: %s", SDL_GetError());
     return false;
@@ -200,6 +271,7 @@ bool Application::openWindow() {
     return false;
   }
   SDL_SetWindowMinimumSize(sdl->window, 160, 160);
+  setWindowIcon(sdl->window, options_.iconName);
   sdl_ = std::move(sdl);
   needsDisplay_ = true;
   return true;
@@ -275,9 +347,14 @@ void Application::draw() {
   if (tw != sdl_->textureWidth || th != sdl_->textureHeight || !sdl_->texture) {
     if (sdl_->texture) SDL_DestroyTexture(sdl_->texture);
     if (sdl_->surface) cairo_surface_destroy(sdl_->surface);
+    if (sdl_->portrait) cairo_surface_destroy(sdl_->portrait);
+    sdl_->portrait = nullptr;
     sdl_->texture = SDL_CreateTexture(sdl_->renderer, SDL_PIXELFORMAT_ARGB8888,
                                       SDL_TEXTUREACCESS_STREAMING, tw, th);
     sdl_->surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, tw, th);
+    if (orientation_ == Orientation::LandscapeTopRight) {
+      sdl_->portrait = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, th, tw);
+    }
     sdl_->textureWidth = tw;
     sdl_->textureHeight = th;
     if (!sdl_->texture || cairo_surface_status(sdl_->surface) != CAIRO_STATUS_SUCCESS) {
@@ -289,25 +366,55 @@ void Application::draw() {
     }
   }
 
-  cairo_t* cr = cairo_create(sdl_->surface);
+  // A screen read in landscape is drawn upright and then turned as a whole:
+  // every image and text drawn straight takes pixman's fast paths, and one
+  // exact quarter-turn copy costs less than turning each of them (half the
+  // time of a frame while the needle moves).
+  const bool turned = orientation_ == Orientation::LandscapeTopRight && sdl_->portrait;
+  cairo_t* cr = cairo_create(turned ? sdl_->portrait : sdl_->surface);
   cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
   cairo_set_source_rgb(cr, 0, 0, 0);
   cairo_paint(cr);
   cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
-  if (orientation_ == Orientation::LandscapeTopRight) {
-    // A quarter turn clockwise: portrait (x, y) lands at (width - y, x).
-    cairo_translate(cr, tw, 0);
-    cairo_rotate(cr, M_PI / 2);
-  }
   renderViewTree(*window_, cr, scale);
   cairo_destroy(cr);
-  cairo_surface_flush(sdl_->surface);
-  // cairo's ARGB32 is native-endian 32-bit ARGB, SDL's ARGB8888 too.
-  SDL_UpdateTexture(sdl_->texture, nullptr, cairo_image_surface_get_data(sdl_->surface),
-                    cairo_image_surface_get_stride(sdl_->surface));
+  if (turned) {
+    cairo_surface_flush(sdl_->portrait);
+    // Turned straight into the texture's memory, which saves copying the
+    // finished picture once more. cairo's ARGB32 is native-endian 32-bit
+    // ARGB, SDL's ARGB8888 too.
+    void* texturePixels = nullptr;
+    int pitch = 0;
+    if (SDL_LockTexture(sdl_->texture, nullptr, &texturePixels, &pitch) == 0) {
+      cairo_surface_t* target = cairo_image_surface_create_for_data(
+          static_cast<unsigned char*>(texturePixels), CAIRO_FORMAT_ARGB32, tw, th, pitch);
+      cr = cairo_create(target);
+      // A quarter turn clockwise: portrait (x, y) lands at (width - y, x),
+      // written out exactly so that pixman copies instead of resampling.
+      cairo_matrix_t quarterTurn;
+      cairo_matrix_init(&quarterTurn, 0, 1, -1, 0, tw, 0);
+      cairo_transform(cr, &quarterTurn);
+      cairo_set_source_surface(cr, sdl_->portrait, 0, 0);
+      cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+      cairo_paint(cr);
+      cairo_destroy(cr);
+      cairo_surface_flush(target);
+      cairo_surface_destroy(target);
+      SDL_UnlockTexture(sdl_->texture);
+    }
+  } else {
+    cairo_surface_flush(sdl_->surface);
+    // cairo's ARGB32 is native-endian 32-bit ARGB, SDL's ARGB8888 too.
+    SDL_UpdateTexture(sdl_->texture, nullptr, cairo_image_surface_get_data(sdl_->surface),
+                      cairo_image_surface_get_stride(sdl_->surface));
+  }
 
-  SDL_SetRenderDrawColor(sdl_->renderer, 0, 0, 0, 255);
-  SDL_RenderClear(sdl_->renderer);
+  // Black bars where the picture leaves room; a picture filling the window
+  // covers every pixel anyway.
+  if (place.x > 0.5 || place.y > 0.5 || tw < dw || th < dh) {
+    SDL_SetRenderDrawColor(sdl_->renderer, 0, 0, 0, 255);
+    SDL_RenderClear(sdl_->renderer);
+  }
   const SDL_FRect dst = {static_cast<float>(place.x), static_cast<float>(place.y),
                          static_cast<float>(tw), static_cast<float>(th)};
   SDL_RenderCopyF(sdl_->renderer, sdl_->texture, nullptr, &dst);

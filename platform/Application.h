@@ -69,6 +69,8 @@ struct ApplicationOptions {
   Orientation orientation = Orientation::LandscapeTopRight;
   // Window points per display point at start.
   double scale = 2;
+  // A PNG among the bundle resources for the window's icon ("" for none).
+  std::string iconName;
 };
 
 // The desktop window and the app loop. The 320 x 480 portrait display (the

@@ -1,0 +1,11 @@
+#include "Classes/FlipsideView.h"
+
+std::shared_ptr<FlipsideView> FlipsideView::initWithFrame(const platform::Rect& frame) {
+  return std::make_shared<FlipsideView>(frame);
+}
+
+FlipsideView::FlipsideView(const platform::Rect& frame) : platform::View(frame) {}
+
+void FlipsideView::drawRect(const platform::Rect&) {
+  // Nothing: the background and the table are all there is to see.
+}

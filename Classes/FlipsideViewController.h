@@ -1,0 +1,82 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/TableView.h"
+#include "platform/ViewController.h"
+
+class Tuning;
+
+namespace platform {
+class Bundle;
+class Label;
+class Preferences;
+class Slider;
+}  // namespace platform
+
+// The settings screen's current calibration (Hz of A) as the slider last
+// reported it, not rounded; and the row of the current tuning in
+// Tuning::definedTunings(). Shared by every settings controller, and kept
+// across them, like the preferences they mirror.
+extern float calibrationValue;
+extern int32_t selectedTuning;
+
+// The settings screen (the tuner's "flipside"): a grouped table with the
+// calibration slider (420 to 460 Hz) in one section and the five tunings in
+// the other. Every change reaches the shared analysis engine and the stored
+// preferences at once.
+class FlipsideViewController : public platform::ViewController,
+                               public platform::TableViewDataSource,
+                               public platform::TableViewDelegate {
+ public:
+  // The controller of the interface file `nibName` (the app asks for
+  // "FlipsideView", whose top view is a FlipsideView filling the screen).
+  // The preferences are the user's unless a store is given (tests).
+  static std::shared_ptr<FlipsideViewController> initWithNibName(
+      const std::string& nibName, const platform::Bundle& bundle,
+      platform::Preferences* preferences = nullptr);
+  explicit FlipsideViewController(std::string nibName = "FlipsideView",
+                                  platform::Preferences* preferences = nullptr);
+  ~FlipsideViewController() override;
+
+  void loadView() override;
+  void viewDidLoad() override;
+
+  // Table data source and delegate.
+  int numberOfSectionsInTableView(platform::TableView* tableView) override;
+  int numberOfRowsInSection(platform::TableView* tableView, int section) override;
+  std::string titleForHeaderInSection(platform::TableView* tableView, int section) override;
+  std::shared_ptr<platform::TableViewCell> cellForRowAtIndexPath(
+      platform::TableView* tableView, platform::IndexPath indexPath) override;
+  void didSelectRowAtIndexPath(platform::TableView* tableView,
+                               platform::IndexPath indexPath) override;
+
+  // The slider's value-changed action.
+  void sliderChanged(platform::Slider* sender);
+
+  bool shouldAutorotateToInterfaceOrientation(int orientation) override;
+  void didReceiveMemoryWarning() override;
+
+  const std::shared_ptr<Tuning>& tuner() const { return tuner_; }
+  void setTuner(std::shared_ptr<Tuning> tuner) { tuner_ = std::move(tuner); }
+
+  const std::string& nibName() const { return nibName_; }
+  platform::TableView* tableView() const { return tableView_.get(); }
+  platform::Label* calibrationLabel() const { return calibrationLabel_.get(); }
+  // The slider of the calibration row as it is now (each rebuild of the row
+  // makes a new one); null before the table is built.
+  platform::Slider* calibrationSlider() const;
+
+ private:
+  platform::Preferences& preferences() const;
+  std::shared_ptr<platform::TableViewCell> calibrationCell(platform::TableView* tableView);
+  std::shared_ptr<platform::TableViewCell> tuningCell(int row);
+
+  std::string nibName_;
+  platform::Preferences* preferences_;
+  std::shared_ptr<platform::TableView> tableView_;
+  std::shared_ptr<platform::Label> calibrationLabel_;
+  std::shared_ptr<Tuning> tuner_;
+};

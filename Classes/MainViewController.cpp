@@ -1,0 +1,195 @@
+#include "Classes/MainViewController.h"
+
+#include "Classes/RootViewController.h"
+#include "audio/AURemoteIOInputSource.h"
+#include "audio/AudioSampleBuffer.h"
+#include "audio/Sounds.h"
+#include "common/Tuning.h"
+#include "platform/Assert.h"
+#include "platform/Log.h"
+#include "platform/Preferences.h"
+#include "platform/RunLoop.h"
+#include "platform/Screen.h"
+#include "platform/View.h"
+#include "views/TunerView.h"
+
+std::mutex collectionBufferMutex;
+
+namespace {
+
+constexpr const char* kFile = "Classes/MainViewController";
+// One second of 16-bit frames at the capture rate.
+constexpr int kSampleBufferBytes = 44100;
+constexpr float kCaptureRate = 22050.0f;
+constexpr double kRefreshInterval = 0.25;
+
+}  // namespace
+
+MainViewController::MainViewController()
+    : MainViewController([] { return std::make_shared<AURemoteIOInputSource>(); }) {}
+
+MainViewController::MainViewController(AudioSourceFactory makeAudioSource,
+                                       platform::Preferences* preferences)
+    : makeAudioSource_(std::move(makeAudioSource)), preferences_(preferences) {}
+
+MainViewController::~MainViewController() {
+  stopSound();
+  if (recording_) stopRecording();
+  // The source may still be delivering on its own thread until told to stop.
+  if (audioSource_) audioSource_->setDelegate(nullptr);
+}
+
+void MainViewController::viewDidLoad() {
+  // A std::mutex is ready from its definition; nothing to initialise here.
+  audioSource_ = makeAudioSource_();
+  if (audioSource_) audioSource_->setDelegate(this);
+  initAudio();
+  sounds_.reset();
+
+  tuner_ = Tuning::initWithSampleRate(kCaptureRate);
+  const platform::Preferences& defaults =
+      preferences_ ? *preferences_ : platform::Preferences::standardUserDefaults();
+  std::shared_ptr<const TuningDictionary> tuning;
+  if (auto id = defaults.stringForKey(TargetTuningOption)) tuning = Tuning::tuningForId(*id);
+  if (!tuning) tuning = Tuning::definedTunings().front();
+  tuner_->setTargetTuning(tuning);
+  int64_t calibration = defaults.integerForKey(CalibrationOption);
+  if (calibration > 0) tuner_->setCalibration(static_cast<int>(calibration));
+
+  platform::Rect frame = platform::Screen::mainScreen().applicationFrame();
+  auto root = std::make_shared<platform::View>(frame);
+  root->setBackgroundColor(platform::Color::blackColor());
+  setView(root);
+
+  tunerView_ = TunerView::initWithFrame(frame, this);
+  root->addSubview(tunerView_);
+}
+
+void MainViewController::initAudio() {
+  displaySampleBuffer_ = AudioSampleBuffer::initWithBufferSize(kSampleBufferBytes);
+  if (displaySampleBuffer_) {
+    collectSampleBuffer_ = AudioSampleBuffer::initWithBufferSize(kSampleBufferBytes);
+  }
+  if (!displaySampleBuffer_ || !collectSampleBuffer_) {
+    platform::Log("cannot allocate sample buffer");
+    return;
+  }
+  if (!audioSource_ || !audioSource_->createAudioInput()) {
+    platform::Log("Failed to create audio input source");
+  }
+}
+
+void MainViewController::addSampledFrames(AudioBufferList* bufferList, int frameCount) {
+  const void* self = this;
+  QUILLON_ASSERT(self != nullptr, self, kFile, "Unexpected NULL value for self");
+  std::lock_guard<std::mutex> lock(collectionBufferMutex);
+  if (!collectSampleBuffer_) {
+    QUILLON_ASSERT(collectSampleBuffer_ != nullptr, this, kFile,
+                   "Unexpected NULL for sample buffer");
+    return;
+  }
+  if (!bufferList || bufferList->numberBuffers < 1) return;
+  const AudioBuffer& first = bufferList->buffers[0];
+  collectSampleBuffer_->appendFrames(frameCount, first.data, static_cast<int>(first.dataByteSize));
+}
+
+void MainViewController::refreshTuner(platform::Timer&) {
+  {
+    std::lock_guard<std::mutex> lock(collectionBufferMutex);
+    std::swap(collectSampleBuffer_, displaySampleBuffer_);
+    if (collectSampleBuffer_) collectSampleBuffer_->reset();
+  }
+  if (displaySampleBuffer_) {
+    tuner_->setApplyHammingWindow(true);
+    tuner_->processSampleBuffer(*displaySampleBuffer_);
+  }
+  if (tunerView_) tunerView_->refresh();
+}
+
+void MainViewController::startRecording(void*) {
+  if (recording_) return;
+  if (audioSource_) audioSource_->startAudioUnit();
+  // The timer holds a plain pointer: the controller invalidates it before it
+  // goes away, so the timer never keeps the controller alive.
+  refreshTimer_ = platform::Timer::timerWithTimeInterval(
+      kRefreshInterval, [this](platform::Timer& t) { refreshTuner(t); });
+  platform::RunLoop::currentRunLoop().addTimer(refreshTimer_);
+  recording_ = true;
+}
+
+void MainViewController::stopRecording(void*) {
+  if (audioSource_) audioSource_->stopAudioUnit();
+  if (refreshTimer_) {
+    refreshTimer_->invalidate();
+    refreshTimer_.reset();
+  }
+  recording_ = false;
+}
+
+void MainViewController::toggleRecording(void* sender) {
+  if (recording_) {
+    stopRecording(sender);
+  } else {
+    startRecording(sender);
+  }
+}
+
+void MainViewController::setMode(int mode) {
+  if (mode == mode_) return;
+  mode_ = mode;
+  if (mode == 0) {
+    stopSound();
+    startRecording();
+  } else {
+    stopRecording();
+    preLoadSounds();
+  }
+}
+
+void MainViewController::preLoadSounds() {
+  QUILLON_ASSERT(sounds_ == nullptr, this, kFile, "should not have a sounds object here");
+  auto tuning = tuner_->targetTuning();
+  sounds_ = std::make_shared<Sounds>();
+  sounds_->preLoadSoundsForTuning(*tuning);
+}
+
+void MainViewController::startSound(const TargetNote& note) {
+  if (!sounds_) sounds_ = std::make_shared<Sounds>();
+  if (auto effect = sounds_->soundForNote(note.soundName())) effect->play();
+}
+
+void MainViewController::stopSound() {
+  sounds_.reset();
+}
+
+void MainViewController::viewWillAppear(bool) {
+  tunerView_->reloadNoteButtons();
+  tunerView_->updateCalibrationLabel();
+  tuner_->setManualNoteSelection(static_cast<const TargetNote*>(nullptr));
+  // Selection is automatic again, so the auto button says so; the new note
+  // buttons are all unselected already.
+  tunerView_->autoButton()->setSelected(true);
+}
+
+void MainViewController::viewDidAppear(bool) {
+  if (mode_ == 0) {
+    startRecording();
+  } else {
+    preLoadSounds();
+  }
+}
+
+void MainViewController::viewWillDisappear(bool) {
+  stopSound();
+  stopRecording();
+}
+
+void MainViewController::didReceiveMemoryWarning() {
+  platform::ViewController::didReceiveMemoryWarning();
+  platform::Log("Low Memory Warning received");
+  sounds_.reset();
+}
+
+void MainViewController::flipAction(platform::Control*) {
+  if (rootController_) rootController_->toggleView();
+}

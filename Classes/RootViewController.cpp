@@ -1,0 +1,239 @@
+#include "Classes/RootViewController.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "Classes/FlipsideViewController.h"
+#include "Classes/MainViewController.h"
+#include "common/Tuning.h"
+#include "platform/Bundle.h"
+#include "platform/NavigationBar.h"
+#include "platform/RunLoop.h"
+#include "platform/Slider.h"
+#include "platform/Thread.h"
+#include "views/NoteButton.h"
+#include "views/TunerDataView.h"
+#include "views/TunerView.h"
+
+using platform::AnimationTransition;
+using platform::Key;
+using platform::keyForCharacter;
+using platform::View;
+
+namespace {
+
+constexpr int kMinimumCalibration = 420;
+constexpr int kMaximumCalibration = 460;
+
+}  // namespace
+
+RootViewController::RootViewController()
+    : RootViewController([] { return std::make_shared<MainViewController>(); },
+                         [] {
+                           return FlipsideViewController::initWithNibName(
+                               "FlipsideView", platform::Bundle::mainBundle());
+                         }) {}
+
+RootViewController::RootViewController(MainViewControllerFactory makeMainViewController,
+                                       FlipsideViewControllerFactory makeFlipsideViewController)
+    : makeMainViewController_(std::move(makeMainViewController)),
+      makeFlipsideViewController_(std::move(makeFlipsideViewController)) {}
+
+RootViewController::~RootViewController() {
+  if (turnTimer_) turnTimer_->invalidate();
+  flipsideNavigationBar_.reset();
+  mainViewController_.reset();
+  flipsideViewController_.reset();
+}
+
+void RootViewController::viewDidLoad() {
+  platform::setMainThreadName("main");
+  view()->setBackgroundColor(platform::Color::blackColor());
+
+  mainViewController_ = makeMainViewController_();
+  mainViewController_->setRootController(this);
+  view()->addSubview(mainViewController_->view());
+  // No viewWillAppear at start: the tuner screen's note buttons and labels
+  // are fresh from its viewDidLoad.
+  mainViewController_->viewDidAppear(true);
+  turnWindowForReader();
+}
+
+void RootViewController::loadFlipsideViewController() {
+  flipsideViewController_ = makeFlipsideViewController_();
+
+  flipsideNavigationBar_ =
+      std::make_shared<platform::NavigationBar>(platform::RectMake(0, 0, 320, 44));
+  flipsideNavigationBar_->setBarStyle(platform::BarStyle::BlackOpaque);
+  auto done = platform::BarButtonItem::initWithBarButtonSystemItem(
+      platform::BarButtonSystemItem::Done, this, &RootViewController::toggleView);
+  auto item = std::make_shared<platform::NavigationItem>("Quillon");
+  item->setRightBarButtonItem(done);
+  flipsideNavigationBar_->pushNavigationItem(item, false);
+
+  // Both screens work on the one analysis engine.
+  flipsideViewController_->setTuner(mainViewController_->sharedTuner());
+}
+
+void RootViewController::toggleView() {
+  const std::shared_ptr<View>& root = view();
+  if (!flipsideViewController_) loadFlipsideViewController();
+  std::shared_ptr<View> mainView = mainViewController_->view();
+  std::shared_ptr<View> flipsideView = flipsideViewController_->view();
+  const bool tunerShowing = mainView->superview() != nullptr;
+
+  View::beginAnimations("toggleView");
+  View::setAnimationDuration(kFlipDuration);
+  View::setAnimationTransition(
+      tunerShowing ? AnimationTransition::FlipFromRight : AnimationTransition::FlipFromLeft,
+      root.get(), true);
+  if (tunerShowing) {
+    flipsideViewController_->viewWillAppear(true);
+    mainViewController_->viewWillDisappear(true);
+    mainView->removeFromSuperview();
+    root->addSubview(flipsideView);
+    root->insertSubviewAboveSubview(flipsideNavigationBar_, flipsideView.get());
+    mainViewController_->viewDidDisappear(true);
+    flipsideViewController_->viewDidAppear(true);
+  } else {
+    mainViewController_->viewWillAppear(true);
+    flipsideViewController_->viewWillDisappear(true);
+    flipsideView->removeFromSuperview();
+    flipsideNavigationBar_->removeFromSuperview();
+    root->addSubview(mainView);
+    flipsideViewController_->viewDidDisappear(true);
+    mainViewController_->viewDidAppear(true);
+  }
+  View::commitAnimations();
+
+  // The window turns for the new screen when the old face has turned
+  // edge-on, halfway through the flip. A flip back before then makes the
+  // turn land where it already is.
+  if (turnTimer_) turnTimer_->invalidate();
+  turnTimer_ = platform::Timer::timerWithTimeInterval(
+      kFlipDuration / 2, [this](platform::Timer&) { turnWindowForReader(); }, nullptr, false);
+  platform::RunLoop::currentRunLoop().addTimer(turnTimer_);
+}
+
+bool RootViewController::isShowingFlipside() const {
+  return flipsideViewController_ && flipsideViewController_->isViewLoaded() &&
+         flipsideViewController_->view()->superview() != nullptr;
+}
+
+platform::Orientation RootViewController::readingOrientation() const {
+  return isShowingFlipside() ? platform::Orientation::Portrait
+                             : platform::Orientation::LandscapeTopRight;
+}
+
+void RootViewController::turnWindowForReader() {
+  if (auto* application = platform::Application::sharedApplication()) {
+    application->setOrientation(readingOrientation());
+  }
+}
+
+bool RootViewController::shouldAutorotateToInterfaceOrientation(int orientation) {
+  return orientation == 1;
+}
+
+void RootViewController::didReceiveMemoryWarning() {
+  platform::ViewController::didReceiveMemoryWarning();
+}
+
+bool RootViewController::keyDown(Key key, unsigned modifiers) {
+  if (!isViewLoaded() || !mainViewController_) return false;
+  if (modifiers & (platform::KeyModifierAlt | platform::KeyModifierSuper)) return false;
+  // Ctrl+comma is the desktop's usual way to settings; other Ctrl keys are
+  // not ours.
+  if ((modifiers & platform::KeyModifierControl) && key != keyForCharacter(',')) return false;
+  return isShowingFlipside() ? settingsScreenKeyDown(key, modifiers)
+                             : tunerScreenKeyDown(key, modifiers);
+}
+
+bool RootViewController::tunerScreenKeyDown(Key key, unsigned) {
+  TunerView* tunerView = mainViewController_->tunerView();
+  if (!tunerView) return false;
+  if (key == keyForCharacter('i') || key == keyForCharacter(',')) {
+    mainViewController_->flipAction();
+    return true;
+  }
+  if (key == keyForCharacter('m')) {
+    tunerView->modeButton()->sendActionsForControlEvents(platform::ControlEventTouchDown);
+    return true;
+  }
+  if (key == keyForCharacter('a')) {
+    tunerView->autoButton()->sendActionsForControlEvents(platform::ControlEventTouchDown);
+    return true;
+  }
+  if (key == keyForCharacter('d')) {
+    toggleDataView();
+    return true;
+  }
+  const int k = static_cast<int>(key);
+  if (k >= '1' && k <= '9') {
+    const auto& buttons = tunerView->noteButtons();
+    const size_t index = static_cast<size_t>(k - '1');
+    if (index >= buttons.size()) return false;
+    buttons[index]->sendActionsForControlEvents(platform::ControlEventTouchDown);
+    return true;
+  }
+  return false;
+}
+
+// The analysis table over the tuner screen, for whoever wants to see why a
+// string was chosen. It lets touches through to the buttons below, and is
+// redrawn with every refresh like the rest of the screen.
+void RootViewController::toggleDataView() {
+  if (auto shown = mainViewController_->tunerDataView()) {
+    shown->removeFromSuperview();
+    mainViewController_->setTunerDataView(nullptr);
+    return;
+  }
+  auto dataView = TunerDataView::initWithFrame(mainViewController_->tunerView()->frame(),
+                                               mainViewController_->tuner());
+  dataView->setUserInteractionEnabled(false);
+  mainViewController_->view()->addSubview(dataView);
+  mainViewController_->setTunerDataView(dataView);
+}
+
+bool RootViewController::settingsScreenKeyDown(Key key, unsigned) {
+  if (key == Key::Return || key == keyForCharacter('i') || key == keyForCharacter(',')) {
+    // What the Done button does, through the bar's own item.
+    if (auto* top = flipsideNavigationBar_->topItem()) {
+      if (top->rightBarButtonItem()) top->rightBarButtonItem()->trigger();
+    }
+    return true;
+  }
+  if (key == Key::Up || key == Key::Right || key == keyForCharacter('=') ||
+      key == keyForCharacter('+')) {
+    stepCalibration(+1);
+    return true;
+  }
+  if (key == Key::Down || key == Key::Left || key == keyForCharacter('-')) {
+    stepCalibration(-1);
+    return true;
+  }
+  platform::TableView* table = flipsideViewController_->tableView();
+  if (!table) return false;
+  const int tunings = static_cast<int>(Tuning::definedTunings().size());
+  const int k = static_cast<int>(key);
+  if (k >= '1' && k < '1' + tunings) {
+    table->selectRowAtIndexPath(platform::IndexPath{1, k - '1'});
+    return true;
+  }
+  if (key == keyForCharacter('t')) {
+    table->selectRowAtIndexPath(platform::IndexPath{1, (selectedTuning + 1) % tunings});
+    return true;
+  }
+  return false;
+}
+
+void RootViewController::stepCalibration(int hertz) {
+  platform::Slider* slider = flipsideViewController_->calibrationSlider();
+  if (!slider) return;
+  // From the whole hertz shown, so one press always moves the label by one.
+  const int shown = static_cast<int>(std::trunc(slider->value()));
+  const int target = std::clamp(shown + hertz, kMinimumCalibration, kMaximumCalibration);
+  if (static_cast<float>(target) == slider->value()) return;
+  slider->setValue(static_cast<float>(target));
+  slider->sendActionsForControlEvents(platform::ControlEventValueChanged);
+}

@@ -1,0 +1,304 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+#include "Classes/MainViewController.h"
+#include "Classes/RootViewController.h"
+#include "audio/AiffAudioSource.h"
+#include "audio/AudioSampleBuffer.h"
+#include "common/Tuning.h"
+#include "platform/Log.h"
+#include "tests/support/AiffTestFiles.h"
+#include "tests/support/TunerScreenFixture.h"
+#include "views/TunerView.h"
+
+using platform::RunLoop;
+
+namespace {
+
+class TestRootViewController : public RootViewController {
+ public:
+  void toggleView() override { ++toggles; }
+  int toggles = 0;
+};
+
+using MainViewControllerTest = TunerScreenFixture;
+
+TEST_F(MainViewControllerTest, LoadingSetsUpSourceBuffersEngineAndScreenInOrder) {
+  MainViewController& c = load();
+  EXPECT_EQ(controller.get(), source->delegate());
+  EXPECT_EQ(1, source->creates);
+  ASSERT_NE(nullptr, c.tuner());
+  EXPECT_EQ(22050.0f, c.tuner()->sampleRate());
+  EXPECT_EQ(Tuning::definedTunings().front(), c.tuner()->targetTuning());
+  EXPECT_EQ(440, c.tuner()->calibration());
+  // Nothing listens until the screen has appeared.
+  EXPECT_FALSE(c.recording());
+  EXPECT_EQ(0u, RunLoop::currentRunLoop().timerCount());
+
+  auto root = c.view();
+  ASSERT_NE(nullptr, root);
+  EXPECT_EQ(platform::Color::blackColor(), root->backgroundColor());
+  ASSERT_EQ(1u, root->subviews().size());
+  EXPECT_EQ(c.tunerView(), root->subviews().front().get());
+  EXPECT_EQ(320, root->frame().size.width);
+  EXPECT_EQ(480, root->frame().size.height);
+}
+
+TEST_F(MainViewControllerTest, AFailedSourceSetUpIsLoggedAndTheScreenStillListens) {
+  auto testSource = std::make_shared<TestAudioSource>();
+  testSource->createSucceeds = false;
+  controller =
+      std::make_shared<MainViewController>([testSource] { return testSource; }, preferences.get());
+  testing::internal::CaptureStderr();
+  controller->view();
+  std::string log = testing::internal::GetCapturedStderr();
+  EXPECT_NE(std::string::npos, log.find("Failed to create audio input source"));
+  controller->viewDidAppear(true);
+  EXPECT_TRUE(controller->recording());
+  RunLoop::currentRunLoop().advanceBy(0.25);
+  EXPECT_EQ(0, controller->displaySampleBuffer()->frames());
+}
+
+TEST_F(MainViewControllerTest, EachRefreshAnalysesExactlyWhatArrivedSinceThePreviousOne) {
+  MainViewController& c = load();
+  c.viewDidAppear(true);
+  EXPECT_EQ(1, source->starts);
+
+  RunLoop::currentRunLoop().advanceBy(0.25);
+  EXPECT_EQ(0, c.displaySampleBuffer()->frames()) << "no delivery, nothing analysed";
+
+  source->deliverSilence(2000);
+  source->deliverSilence(3512);
+  RunLoop::currentRunLoop().advanceBy(0.25);
+  EXPECT_EQ(5512, c.displaySampleBuffer()->frames());
+
+  // The buffer analysed last time is the one collecting now, emptied first.
+  source->deliverSilence(100);
+  RunLoop::currentRunLoop().advanceBy(0.25);
+  EXPECT_EQ(100, c.displaySampleBuffer()->frames());
+  RunLoop::currentRunLoop().advanceBy(0.25);
+  EXPECT_EQ(0, c.displaySampleBuffer()->frames());
+}
+
+TEST_F(MainViewControllerTest, AStalledMainThreadDropsWholeBlocksThatNoLongerFit) {
+  MainViewController& c = load();
+  c.viewDidAppear(true);
+  // 1.5 s of capture with no refresh: 0.1-s blocks of 2205 frames (4410
+  // bytes). Ten fill all 44100 bytes exactly; the other five are lost whole.
+  for (int i = 0; i < 15; ++i) source->deliverSilence(2205);
+  RunLoop::currentRunLoop().advanceBy(0.25);
+  EXPECT_EQ(22050, c.displaySampleBuffer()->frames());
+  EXPECT_EQ(44100, c.displaySampleBuffer()->length());
+
+  // A block that would pass the end by one frame is dropped too, and the one
+  // after it that fits is still taken.
+  source->deliverSilence(22049);
+  source->deliverSilence(2);
+  source->deliverSilence(1);
+  RunLoop::currentRunLoop().advanceBy(0.25);
+  EXPECT_EQ(22050, c.displaySampleBuffer()->frames());
+}
+
+TEST_F(MainViewControllerTest, StartingTwiceLeavesOneTimerAndStoppingAlwaysStopsTheSource) {
+  MainViewController& c = load();
+  c.startRecording();
+  c.startRecording();
+  EXPECT_EQ(1, source->starts);
+  EXPECT_EQ(1u, RunLoop::currentRunLoop().timerCount());
+  ASSERT_NE(nullptr, c.refreshTimer());
+  EXPECT_DOUBLE_EQ(0.25, c.refreshTimer()->timeInterval());
+  EXPECT_EQ(4, RunLoop::currentRunLoop().advanceBy(1.0));
+
+  c.stopRecording();
+  EXPECT_FALSE(c.recording());
+  EXPECT_EQ(nullptr, c.refreshTimer());
+  EXPECT_EQ(0u, RunLoop::currentRunLoop().timerCount());
+  c.stopRecording();
+  EXPECT_EQ(2, source->stops);
+  EXPECT_FALSE(c.recording());
+
+  c.toggleRecording();
+  EXPECT_TRUE(c.recording());
+  c.toggleRecording();
+  EXPECT_FALSE(c.recording());
+  EXPECT_EQ(2, source->starts);
+}
+
+TEST_F(MainViewControllerTest, SettingTheCurrentModeChangesNothing) {
+  MainViewController& c = load();
+  c.viewDidAppear(true);
+  c.setMode(0);
+  EXPECT_EQ(1, source->starts);
+  EXPECT_EQ(0, source->stops);
+  EXPECT_EQ(1u, RunLoop::currentRunLoop().timerCount());
+
+  c.setMode(1);
+  Sounds* loaded = c.sounds();
+  ASSERT_NE(nullptr, loaded);
+  c.setMode(1);
+  EXPECT_EQ(loaded, c.sounds()) << "no reload of the sounds";
+  EXPECT_EQ(1, source->stops);
+}
+
+TEST_F(MainViewControllerTest, ToneModeStopsCaptureAndPreloadsAMemoryWarningDropsTheSounds) {
+  MainViewController& c = load();
+  c.viewDidAppear(true);
+  c.setMode(1);
+  EXPECT_EQ(1, c.mode());
+  EXPECT_FALSE(c.recording());
+  EXPECT_EQ(0u, RunLoop::currentRunLoop().timerCount());
+  EXPECT_NE(nullptr, c.sounds());
+
+  testing::internal::CaptureStderr();
+  c.didReceiveMemoryWarning();
+  EXPECT_NE(std::string::npos,
+            testing::internal::GetCapturedStderr().find("Low Memory Warning received"));
+  EXPECT_EQ(nullptr, c.sounds());
+
+  // The next press makes a fresh cache and loads that one note on demand.
+  c.startSound(*c.tuner()->targetTuning()->tuningNotes.front());
+  EXPECT_NE(nullptr, c.sounds());
+
+  // Back to tuner mode: sounds gone, capture and the refresh timer back.
+  c.setMode(0);
+  EXPECT_EQ(nullptr, c.sounds());
+  EXPECT_TRUE(c.recording());
+  EXPECT_EQ(2, source->starts);
+  EXPECT_EQ(1u, RunLoop::currentRunLoop().timerCount());
+}
+
+TEST_F(MainViewControllerTest, DisappearingStopsEverythingAndReappearingRestoresTheMode) {
+  MainViewController& c = load();
+  c.viewDidAppear(true);
+  c.setMode(1);
+  c.viewWillDisappear(true);
+  EXPECT_EQ(nullptr, c.sounds());
+  EXPECT_FALSE(c.recording());
+
+  // The settings screen changed the tuning meanwhile.
+  c.tuner()->setTargetTuning(Tuning::tuningForId("ukulele"));
+  c.tuner()->setManualNoteSelection(c.tuner()->targetTuning()->tuningNotes[1]);
+  c.viewWillAppear(true);
+  EXPECT_EQ(nullptr, c.tuner()->manualNoteSelection());
+  EXPECT_EQ(4u, c.tunerView()->noteButtons().size());
+  c.viewDidAppear(true);
+  EXPECT_NE(nullptr, c.sounds()) << "tone mode reloads the sounds";
+  EXPECT_FALSE(c.recording());
+
+  c.viewWillDisappear(true);
+  c.setMode(0);  // as the mode button would, while away: capture starts
+  c.viewWillDisappear(true);
+  c.viewDidAppear(true);
+  EXPECT_TRUE(c.recording());
+  EXPECT_EQ(1u, RunLoop::currentRunLoop().timerCount());
+}
+
+TEST_F(MainViewControllerTest, StoredTuningAndCalibrationAreUsed) {
+  preferences->setString("violin", TargetTuningOption);
+  preferences->setInteger(442, CalibrationOption);
+  MainViewController& c = load();
+  EXPECT_EQ(Tuning::tuningForId("violin"), c.tuner()->targetTuning());
+  EXPECT_EQ(442, c.tuner()->calibration());
+  EXPECT_EQ("442 Hz", c.tunerView()->calibrationLabel()->text());
+}
+
+TEST_F(MainViewControllerTest, UnknownTuningAndNonPositiveCalibrationFallBack) {
+  for (int64_t calibration : {int64_t{0}, int64_t{-3}}) {
+    preferences->setString("Guitar", TargetTuningOption);  // ids are case-sensitive
+    preferences->setInteger(calibration, CalibrationOption);
+    MainViewController& c = load();
+    EXPECT_EQ(Tuning::definedTunings().front(), c.tuner()->targetTuning());
+    EXPECT_EQ(440, c.tuner()->calibration());
+    EXPECT_EQ(6u, c.tunerView()->noteButtons().size());
+  }
+}
+
+TEST_F(MainViewControllerTest, FlipActionAsksTheRootControllerToFlip) {
+  MainViewController& c = load();
+  TestRootViewController root;
+  c.setRootController(&root);
+  c.flipAction();
+  EXPECT_EQ(1, root.toggles);
+}
+
+TEST_F(MainViewControllerTest, DestroyingWhileListeningStopsTheSourceAndTheTimer) {
+  MainViewController& c = load();
+  c.viewDidAppear(true);
+  c.setMode(1);
+  c.setMode(0);
+  ASSERT_EQ(1, source->stops);
+  controller.reset();
+  EXPECT_EQ(0u, RunLoop::currentRunLoop().timerCount());
+  EXPECT_EQ(2, sourceRef->stops);
+  EXPECT_EQ(nullptr, sourceRef->delegate()) << "a late block must not reach a dead controller";
+}
+
+TEST_F(MainViewControllerTest, ARecordedStringIsFollowedThroughTheFileSourceAndThenLetGo) {
+  // 3 s of the D string, 12 cents sharp, then the file ends.
+  std::string path = aifftest::tempPath("screen-d3.aiff");
+  aifftest::writeSamples(path, 22050,
+                         aifftest::tone(22050, 3.0, 146.83 * std::pow(2.0, 12.0 / 1200), 5));
+  controller = std::make_shared<MainViewController>(
+      [path] { return std::make_shared<AiffAudioSource>(path); }, preferences.get());
+  controller->view();
+  controller->viewDidAppear(true);
+
+  RunLoop::currentRunLoop().advanceBy(2.0);
+  TunerView& view = *controller->tunerView();
+  ASSERT_NE(nullptr, controller->tuner()->selectedNote());
+  EXPECT_EQ("D3g", controller->tuner()->selectedNote()->targetNote()->soundName());
+  EXPECT_EQ("D", view.noteNameLabel()->text());
+  EXPECT_TRUE(view.sharpLightOn());
+  EXPECT_FALSE(view.centerLightOn());
+  // Each refresh analysed the 0.25 s that the file source delivered.
+  EXPECT_GE(controller->displaySampleBuffer()->frames(), 4410);
+  EXPECT_LE(controller->displaySampleBuffer()->frames(), 6615);
+
+  // Once the file has run out the running spectrum decays and the note goes.
+  RunLoop::currentRunLoop().advanceBy(5.0);
+  EXPECT_EQ(0, controller->displaySampleBuffer()->frames());
+  EXPECT_EQ(nullptr, controller->tuner()->selectedNote());
+  EXPECT_EQ("", view.noteNameLabel()->text());
+  EXPECT_FALSE(view.needleShowing());
+  EXPECT_FALSE(view.sharpLightOn());
+}
+
+// The audio thread appends under the mutex while the main thread refreshes:
+// every accepted frame is analysed exactly once.
+using MainViewControllerThreadTest = TunerScreenFixture;
+
+TEST_F(MainViewControllerThreadTest, EveryDeliveredFrameIsAnalysedExactlyOnce) {
+  MainViewController& c = load();
+  c.viewDidAppear(true);
+  std::atomic<bool> done{false};
+  std::atomic<int> refreshes{0};
+  constexpr int kBlocks = 2000;
+  constexpr int kFrames = 64;
+  std::thread audio([&] {
+    // At most 150 blocks per refresh seen, so that no more than 300 blocks
+    // (38400 bytes) can meet in one collecting buffer and none is dropped.
+    int seen = refreshes.load();
+    for (int i = 0; i < kBlocks; ++i) {
+      if (i > 0 && i % 150 == 0) {
+        while (refreshes.load() == seen) std::this_thread::yield();
+        seen = refreshes.load();
+      }
+      source->deliverSilence(kFrames);
+    }
+    done = true;
+  });
+  long analysed = 0;
+  while (!done) {
+    RunLoop::currentRunLoop().advanceBy(0.25);
+    analysed += c.displaySampleBuffer()->frames();
+    ++refreshes;
+  }
+  audio.join();
+  RunLoop::currentRunLoop().advanceBy(0.25);
+  analysed += c.displaySampleBuffer()->frames();
+  EXPECT_EQ(long{kBlocks} * kFrames, analysed);
+}
+
+}  // namespace

@@ -1,0 +1,450 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Classes/FlipsideViewController.h"
+#include "Classes/MainViewController.h"
+#include "Classes/RootViewController.h"
+#include "Classes/TarvelAppDelegate.h"
+#include "common/Tuning.h"
+#include "platform/Application.h"
+#include "platform/Label.h"
+#include "platform/NavigationBar.h"
+#include "platform/Slider.h"
+#include "platform/TableView.h"
+#include "platform/Thread.h"
+#include "tests/support/TunerScreenFixture.h"
+#include "views/NoteButton.h"
+#include "views/TunerDataView.h"
+#include "views/TunerView.h"
+
+using platform::Key;
+using platform::keyForCharacter;
+using platform::Orientation;
+using platform::RunLoop;
+using platform::View;
+
+namespace {
+
+// Appearance notifications as the two screens receive them, each with what
+// the root view holds at that moment ("tuner", "settings", "bar", back to
+// front), so a test sees both the order and where in the swap it came.
+class NotificationLog {
+ public:
+  void note(const std::string& screen, const std::string& what) {
+    Entry entry{screen + " " + what, {}};
+    if (root) {
+      for (const auto& v : root->view()->subviews()) entry.tree.push_back(v.get());
+    }
+    entries_.push_back(entry);
+  }
+  // The entries, with the views named now that all of them exist.
+  std::vector<std::string> entries() const {
+    std::vector<std::string> lines;
+    for (const auto& e : entries_) {
+      std::string line = e.what + " |";
+      for (const View* v : e.tree) line += " " + nameOf(v);
+      lines.push_back(line);
+    }
+    return lines;
+  }
+  void clear() { entries_.clear(); }
+  std::string nameOf(const View* v) const {
+    if (v == tunerView) return "tuner";
+    if (v == settingsView) return "settings";
+    if (v == bar) return "bar";
+    return "?";
+  }
+
+  RootViewController* root = nullptr;
+  const View* tunerView = nullptr;
+  const View* settingsView = nullptr;
+  const View* bar = nullptr;
+
+ private:
+  struct Entry {
+    std::string what;
+    std::vector<const View*> tree;
+  };
+  std::vector<Entry> entries_;
+};
+
+class RecordingMainViewController : public MainViewController {
+ public:
+  RecordingMainViewController(AudioSourceFactory factory, platform::Preferences* preferences,
+                              NotificationLog* log)
+      : MainViewController(std::move(factory), preferences), log_(log) {}
+  void viewWillAppear(bool animated) override {
+    log_->note("tuner", "willAppear");
+    MainViewController::viewWillAppear(animated);
+  }
+  void viewDidAppear(bool animated) override {
+    log_->note("tuner", "didAppear");
+    MainViewController::viewDidAppear(animated);
+  }
+  void viewWillDisappear(bool animated) override {
+    log_->note("tuner", "willDisappear");
+    MainViewController::viewWillDisappear(animated);
+  }
+  void viewDidDisappear(bool animated) override {
+    log_->note("tuner", "didDisappear");
+    MainViewController::viewDidDisappear(animated);
+  }
+
+ private:
+  NotificationLog* log_;
+};
+
+class RecordingFlipsideViewController : public FlipsideViewController {
+ public:
+  RecordingFlipsideViewController(platform::Preferences* preferences, NotificationLog* log)
+      : FlipsideViewController("FlipsideView", preferences), log_(log) {}
+  void viewDidLoad() override {
+    ++loads;
+    FlipsideViewController::viewDidLoad();
+  }
+  void viewWillAppear(bool animated) override {
+    log_->note("settings", "willAppear");
+    FlipsideViewController::viewWillAppear(animated);
+  }
+  void viewDidAppear(bool animated) override {
+    log_->note("settings", "didAppear");
+    FlipsideViewController::viewDidAppear(animated);
+  }
+  void viewWillDisappear(bool animated) override {
+    log_->note("settings", "willDisappear");
+    FlipsideViewController::viewWillDisappear(animated);
+  }
+  void viewDidDisappear(bool animated) override {
+    log_->note("settings", "didDisappear");
+    FlipsideViewController::viewDidDisappear(animated);
+  }
+  int loads = 0;
+
+ private:
+  NotificationLog* log_;
+};
+
+// The whole shell on the manual clock: the tuner screen on a test source, both
+// screens on the test's preferences, the defaults registered as at launch.
+class RootViewControllerTest : public TunerScreenFixture {
+ protected:
+  void SetUp() override {
+    TunerScreenFixture::SetUp();
+    preferences->registerDefaults(
+        {{TargetTuningOption, std::string("guitar")}, {CalibrationOption, int64_t{440}}});
+    calibrationValue = 440.0f;
+    selectedTuning = 0;
+    auto testSource = std::make_shared<TestAudioSource>();
+    sourceRef = testSource;
+    source = testSource.get();
+    root = std::make_shared<RootViewController>(
+        [this, testSource] {
+          ++mainMade;
+          auto c = std::make_shared<RecordingMainViewController>(
+              [testSource] { return testSource; }, preferences.get(), &log);
+          mainController = c.get();
+          return c;
+        },
+        [this] {
+          ++settingsMade;
+          auto c = std::make_shared<RecordingFlipsideViewController>(preferences.get(), &log);
+          settingsController = c.get();
+          return c;
+        });
+    log.root = root.get();
+  }
+  void TearDown() override {
+    root.reset();
+    TunerScreenFixture::TearDown();
+  }
+
+  // Loads the root view, as putting it on the window does.
+  void launch() {
+    root->view();
+    log.tunerView = mainController->view().get();
+  }
+  void toggle() {
+    root->toggleView();
+    if (settingsController) log.settingsView = settingsController->view().get();
+    if (root->flipsideNavigationBar()) log.bar = root->flipsideNavigationBar().get();
+  }
+  std::vector<std::string> rootSubviews() {
+    std::vector<std::string> names;
+    for (const auto& v : root->view()->subviews()) names.push_back(log.nameOf(v.get()));
+    return names;
+  }
+  TunerView& tunerView() { return *mainController->tunerView(); }
+  bool key(Key k, unsigned modifiers = 0) { return root->keyDown(k, modifiers); }
+
+  std::shared_ptr<RootViewController> root;
+  NotificationLog log;
+  RecordingMainViewController* mainController = nullptr;
+  RecordingFlipsideViewController* settingsController = nullptr;
+  int mainMade = 0;
+  int settingsMade = 0;
+};
+
+using Strings = std::vector<std::string>;
+
+TEST_F(RootViewControllerTest, LaunchShowsTheListeningTunerScreenAlone) {
+  launch();
+  EXPECT_EQ("main", platform::currentThreadName());
+  EXPECT_EQ(1, mainMade);
+  EXPECT_EQ(root.get(), mainController->rootController());
+  EXPECT_EQ(Strings{"tuner"}, rootSubviews());
+  // Only viewDidAppear at start, which starts capture.
+  EXPECT_EQ(Strings{"tuner didAppear | tuner"}, log.entries());
+  EXPECT_TRUE(mainController->recording());
+  EXPECT_EQ(1, source->starts);
+  EXPECT_EQ(0, settingsMade);
+  EXPECT_EQ(nullptr, root->flipsideNavigationBar());
+  EXPECT_FALSE(root->isShowingFlipside());
+}
+
+TEST_F(RootViewControllerTest, TheDelegatePutsTheRootOnTheWindowAndHandsItTheKeys) {
+  platform::Application application;  // its window, never opened
+  auto delegate = std::make_shared<TarvelAppDelegate>();
+  delegate->setWindow(application.window());
+  delegate->setRootViewController(root);
+  delegate->applicationDidFinishLaunching(application);
+  log.tunerView = mainController->view().get();
+
+  EXPECT_TRUE(application.window()->isVisible());
+  ASSERT_EQ(1u, application.window()->subviews().size());
+  EXPECT_EQ(root->view(), application.window()->subviews().front());
+  EXPECT_EQ(Strings{"tuner didAppear | tuner"}, log.entries());
+
+  EXPECT_TRUE(application.keyDown(keyForCharacter('i'), 0));
+  EXPECT_TRUE(root->isShowingFlipside());
+  EXPECT_FALSE(application.isTerminating());
+  EXPECT_TRUE(application.keyDown(Key::Escape, 0));
+  EXPECT_TRUE(application.isTerminating());
+  EXPECT_TRUE(root->isShowingFlipside()) << "Escape quits; it does not reach the screens";
+}
+
+TEST_F(RootViewControllerTest, BothFlipsSendTheNotificationsInOrder) {
+  launch();
+  log.clear();
+  toggle();
+  EXPECT_EQ((Strings{"settings willAppear | tuner", "tuner willDisappear | tuner",
+                     "tuner didDisappear | settings bar", "settings didAppear | settings bar"}),
+            log.entries());
+  EXPECT_FALSE(mainController->recording()) << "capture stops behind the settings screen";
+
+  log.clear();
+  RunLoop::currentRunLoop().advanceBy(1.0);
+  toggle();
+  EXPECT_EQ((Strings{"tuner willAppear | settings bar", "settings willDisappear | settings bar",
+                     "settings didDisappear | tuner", "tuner didAppear | tuner"}),
+            log.entries());
+  EXPECT_TRUE(mainController->recording());
+  EXPECT_EQ(2, source->starts);
+}
+
+TEST_F(RootViewControllerTest, TheFirstFlipMakesTheSettingsScreenOnceAndLaterFlipsReuseIt) {
+  launch();
+  toggle();
+  ASSERT_EQ(1, settingsMade);
+  EXPECT_EQ(1, settingsController->loads) << "preferences read once";
+  // Both screens work on the one engine.
+  EXPECT_EQ(mainController->sharedTuner(), settingsController->tuner());
+
+  auto bar = root->flipsideNavigationBar();
+  ASSERT_NE(nullptr, bar);
+  EXPECT_EQ(0, bar->frame().origin.x);
+  EXPECT_EQ(0, bar->frame().origin.y);
+  EXPECT_EQ(320, bar->frame().size.width);
+  EXPECT_EQ(44, bar->frame().size.height);
+  EXPECT_EQ(platform::BarStyle::BlackOpaque, bar->barStyle());
+  ASSERT_NE(nullptr, bar->topItem());
+  EXPECT_EQ("Quillon", bar->topItem()->title());
+  ASSERT_NE(nullptr, bar->topItem()->rightBarButtonItem());
+  EXPECT_EQ(platform::BarButtonSystemItem::Done,
+            bar->topItem()->rightBarButtonItem()->systemItem());
+
+  // The bar's Done button flips back.
+  RunLoop::currentRunLoop().advanceBy(1.0);
+  bar->rightButton()->sendActionsForControlEvents(platform::ControlEventTouchDown);
+  EXPECT_EQ(Strings{"tuner"}, rootSubviews());
+
+  RunLoop::currentRunLoop().advanceBy(1.0);
+  toggle();
+  EXPECT_EQ(1, settingsMade);
+  EXPECT_EQ(1, settingsController->loads);
+  EXPECT_EQ(bar, root->flipsideNavigationBar());
+  EXPECT_EQ(1, mainMade);
+}
+
+TEST_F(RootViewControllerTest, TheBarIsInTheTreeOnlyAboveTheSettingsScreen) {
+  launch();
+  toggle();
+  EXPECT_EQ((Strings{"settings", "bar"}), rootSubviews());
+  EXPECT_TRUE(root->isShowingFlipside());
+  toggle();
+  EXPECT_EQ(Strings{"tuner"}, rootSubviews());
+  EXPECT_EQ(nullptr, root->flipsideNavigationBar()->superview());
+  EXPECT_FALSE(root->isShowingFlipside());
+  toggle();
+  EXPECT_EQ((Strings{"settings", "bar"}), rootSubviews());
+}
+
+TEST_F(RootViewControllerTest, FlipsTurnFromTheRightToSettingsAndFromTheLeftBackInOneSecond) {
+  launch();
+  toggle();
+  const View::TransitionState* flip = root->view()->runningTransition();
+  ASSERT_NE(nullptr, flip);
+  EXPECT_EQ(platform::AnimationTransition::FlipFromRight, flip->kind);
+  EXPECT_EQ(platform::kNanosPerSecond, flip->duration);
+  RunLoop::currentRunLoop().advanceBy(0.999);
+  EXPECT_NE(nullptr, root->view()->runningTransition());
+  RunLoop::currentRunLoop().advanceBy(0.001);
+  EXPECT_EQ(nullptr, root->view()->runningTransition());
+
+  toggle();
+  flip = root->view()->runningTransition();
+  ASSERT_NE(nullptr, flip);
+  EXPECT_EQ(platform::AnimationTransition::FlipFromLeft, flip->kind);
+  EXPECT_EQ(platform::kNanosPerSecond, flip->duration);
+}
+
+TEST_F(RootViewControllerTest, TheWindowTurnsForTheScreenHalfwayThroughTheFlip) {
+  platform::Application application;  // no window opened; only its orientation
+  launch();
+  EXPECT_EQ(Orientation::LandscapeTopRight, application.orientation());
+  toggle();
+  RunLoop::currentRunLoop().advanceBy(0.49);
+  EXPECT_EQ(Orientation::LandscapeTopRight, application.orientation());
+  RunLoop::currentRunLoop().advanceBy(0.01);
+  EXPECT_EQ(Orientation::Portrait, application.orientation());
+  RunLoop::currentRunLoop().advanceBy(1.0);
+
+  toggle();
+  RunLoop::currentRunLoop().advanceBy(0.5);
+  EXPECT_EQ(Orientation::LandscapeTopRight, application.orientation());
+
+  // Flipped there and straight back: the window never turns upright.
+  toggle();
+  RunLoop::currentRunLoop().advanceBy(0.25);
+  toggle();
+  RunLoop::currentRunLoop().advanceBy(0.3);
+  EXPECT_EQ(Orientation::LandscapeTopRight, application.orientation());
+  RunLoop::currentRunLoop().advanceBy(1.0);
+  EXPECT_EQ(Orientation::LandscapeTopRight, application.orientation());
+  // Only the tuner screen's refresh timer is left.
+  EXPECT_EQ(1u, RunLoop::currentRunLoop().timerCount());
+}
+
+TEST_F(RootViewControllerTest, SettingsChangedOnTheFlipsideReachTheTunerScreenOnTheWayBack) {
+  launch();
+  ASSERT_EQ(6u, tunerView().noteButtons().size());
+  tunerView().noteButtons()[1]->sendActionsForControlEvents(platform::ControlEventTouchDown);
+  ASSERT_NE(nullptr, mainController->tuner()->manualNoteSelection());
+  toggle();
+  settingsController->tableView()->selectRowAtIndexPath(platform::IndexPath{1, 2});
+  platform::Slider* slider = settingsController->calibrationSlider();
+  slider->setValue(443.4f);
+  slider->sendActionsForControlEvents(platform::ControlEventValueChanged);
+  toggle();
+  EXPECT_EQ(5u, tunerView().noteButtons().size());
+  EXPECT_EQ("443 Hz", tunerView().calibrationLabel()->text());
+  EXPECT_EQ(nullptr, mainController->tuner()->manualNoteSelection());
+}
+
+TEST_F(RootViewControllerTest, KeysWorkTheTunerScreensControls) {
+  launch();
+  EXPECT_TRUE(key(keyForCharacter('3')));
+  ASSERT_NE(nullptr, mainController->tuner()->manualNoteSelection());
+  EXPECT_EQ(mainController->tuner()->targetTuning()->tuningNotes[2].get(),
+            mainController->tuner()->manualNoteSelection());
+  EXPECT_TRUE(key(keyForCharacter('a')));
+  EXPECT_EQ(nullptr, mainController->tuner()->manualNoteSelection());
+  EXPECT_FALSE(key(keyForCharacter('7'))) << "a guitar has six strings";
+
+  EXPECT_TRUE(key(keyForCharacter('m')));
+  EXPECT_EQ(1, mainController->mode());
+  EXPECT_TRUE(key(keyForCharacter('m')));
+  EXPECT_EQ(0, mainController->mode());
+
+  EXPECT_FALSE(key(keyForCharacter('m'), platform::KeyModifierControl));
+  EXPECT_FALSE(key(keyForCharacter('i'), platform::KeyModifierAlt));
+  EXPECT_FALSE(root->isShowingFlipside());
+  EXPECT_TRUE(key(keyForCharacter(','), platform::KeyModifierControl));
+  EXPECT_TRUE(root->isShowingFlipside());
+  EXPECT_TRUE(key(keyForCharacter('i')));
+  EXPECT_FALSE(root->isShowingFlipside());
+}
+
+TEST_F(RootViewControllerTest, DShowsAndHidesTheAnalysisTableOverTheTunerScreen) {
+  launch();
+  EXPECT_TRUE(key(keyForCharacter('d')));
+  auto dataView = mainController->tunerDataView();
+  ASSERT_NE(nullptr, dataView);
+  EXPECT_EQ(mainController->tuner(), dataView->tuner());
+  EXPECT_EQ(mainController->view()->subviews().back().get(), dataView.get());
+  // The buttons below still take their touches.
+  NoteButton* button = tunerView().noteButtons()[0].get();
+  const platform::Point middle = button->convertPointToView(
+      platform::Point{button->bounds().size.width / 2, button->bounds().size.height / 2},
+      root->view().get());
+  EXPECT_EQ(button, root->view()->hitTest(middle));
+
+  EXPECT_TRUE(key(keyForCharacter('d')));
+  EXPECT_EQ(nullptr, mainController->tunerDataView());
+  EXPECT_EQ(nullptr, dataView->superview());
+}
+
+TEST_F(RootViewControllerTest, KeysWorkTheSettingsScreensControls) {
+  launch();
+  EXPECT_TRUE(key(keyForCharacter('i')));
+  ASSERT_TRUE(root->isShowingFlipside());
+  platform::Label* label = settingsController->calibrationLabel();
+
+  EXPECT_TRUE(key(Key::Up));
+  EXPECT_EQ("441 Hz", label->text());
+  EXPECT_EQ(441, mainController->tuner()->calibration());
+  EXPECT_EQ(441, preferences->integerForKey(CalibrationOption));
+  EXPECT_TRUE(key(keyForCharacter('-')));
+  EXPECT_TRUE(key(Key::Down));
+  EXPECT_EQ("439 Hz", label->text());
+  // From a fractional value, one step moves the shown hertz by one.
+  platform::Slider* slider = settingsController->calibrationSlider();
+  slider->setValue(437.9f);
+  slider->sendActionsForControlEvents(platform::ControlEventValueChanged);
+  EXPECT_TRUE(key(keyForCharacter('=')));
+  EXPECT_EQ("438 Hz", label->text());
+  for (int i = 0; i < 30; ++i) key(Key::Up);
+  EXPECT_EQ("460 Hz", label->text());
+  EXPECT_EQ(460.0f, settingsController->calibrationSlider()->value());
+
+  EXPECT_TRUE(key(keyForCharacter('5')));
+  EXPECT_EQ(Tuning::tuningForId("ukulele"), mainController->tuner()->targetTuning());
+  EXPECT_EQ("ukulele", preferences->stringForKey(TargetTuningOption));
+  EXPECT_TRUE(key(keyForCharacter('t')));
+  EXPECT_EQ(Tuning::definedTunings().front(), mainController->tuner()->targetTuning());
+  EXPECT_TRUE(key(keyForCharacter('t')));
+  EXPECT_EQ(Tuning::definedTunings()[1], mainController->tuner()->targetTuning());
+  EXPECT_FALSE(key(keyForCharacter('6')));
+  EXPECT_FALSE(key(keyForCharacter('m'))) << "the tuner screen's keys rest here";
+  EXPECT_EQ(0, mainController->mode());
+
+  EXPECT_TRUE(key(Key::Return));
+  EXPECT_FALSE(root->isShowingFlipside());
+  EXPECT_EQ(6u, tunerView().noteButtons().size()) << "drop-D guitar";
+}
+
+TEST_F(RootViewControllerTest, BothControllersAcceptOnlyPortrait) {
+  launch();
+  toggle();
+  for (platform::ViewController* c : {static_cast<platform::ViewController*>(root.get()),
+                                      static_cast<platform::ViewController*>(settingsController)}) {
+    EXPECT_TRUE(c->shouldAutorotateToInterfaceOrientation(1));
+    for (int orientation : {2, 3, 4})
+      EXPECT_FALSE(c->shouldAutorotateToInterfaceOrientation(orientation));
+  }
+}
+
+}  // namespace

@@ -1,0 +1,124 @@
+#pragma once
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <cmath>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Classes/MainViewController.h"
+#include "audio/AudioSource.h"
+#include "platform/Preferences.h"
+#include "platform/RunLoop.h"
+#include "platform/View.h"
+
+// A source that delivers exactly the frames a test hands it, on the calling
+// thread, and counts what the controller asks of it.
+class TestAudioSource : public AudioSource {
+ public:
+  void setDelegate(AudioSourceDelegate* delegate) override { delegate_ = delegate; }
+  int bytesPerFrame() override { return 2; }
+  double sampleRate() override { return 22050.0; }
+  void stopAudioUnit() override { ++stops; }
+  void startAudioUnit() override { ++starts; }
+  bool createAudioInput() override {
+    ++creates;
+    return createSucceeds;
+  }
+
+  // Hands `samples` to the delegate as one block, as the audio thread would.
+  void deliver(const std::vector<int16_t>& samples) {
+    AudioBufferList* list =
+        makeAudioBuffersForChannels(1, static_cast<int>(samples.size() * sizeof(int16_t)));
+    std::copy(samples.begin(), samples.end(), static_cast<int16_t*>(list->buffers[0].data));
+    if (delegate_) delegate_->addSampledFrames(list, static_cast<int>(samples.size()));
+    freeAudioBuffers(list);
+  }
+  void deliverSilence(int frames) { deliver(std::vector<int16_t>(frames, 0)); }
+
+  AudioSourceDelegate* delegate() const { return delegate_; }
+
+  int starts = 0;
+  int stops = 0;
+  int creates = 0;
+  bool createSucceeds = true;
+
+ private:
+  AudioSourceDelegate* delegate_ = nullptr;
+};
+
+// A plucked-string-like tone: a fundamental with falling harmonics.
+inline std::vector<int16_t> makeTone(double frequency, int frames, int64_t& phaseFrame) {
+  std::vector<int16_t> out(frames);
+  const double amplitudes[] = {1.0, 0.6, 0.4, 0.25, 0.15};
+  for (int i = 0; i < frames; ++i) {
+    double t = static_cast<double>(phaseFrame + i) / 22050.0;
+    double v = 0;
+    for (int h = 0; h < 5; ++h) v += amplitudes[h] * std::sin(2 * M_PI * frequency * (h + 1) * t);
+    out[i] = static_cast<int16_t>(std::lround(v * 6000.0));
+  }
+  phaseFrame += frames;
+  return out;
+}
+
+// The tuner screen on the manual clock, with its own preferences store and
+// a test source in place of the microphone.
+class TunerScreenFixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    platform::RunLoop::currentRunLoop().removeAllTimers();
+    clock = &platform::RunLoop::currentRunLoop().useManualClock();
+    platform::View::resetAnimationCounts();
+    char tmpl[] = "/tmp/quillon-screen-XXXXXX";
+    ASSERT_NE(nullptr, mkdtemp(tmpl));
+    dir = tmpl;
+    preferences = std::make_unique<platform::Preferences>(dir);
+  }
+
+  void TearDown() override {
+    controller.reset();
+    sourceRef.reset();
+    platform::RunLoop::currentRunLoop().removeAllTimers();
+    platform::RunLoop::currentRunLoop().setClock(std::make_shared<platform::RealClock>());
+    std::filesystem::remove_all(dir);
+  }
+
+  // Makes the controller and loads its view, as the root controller does.
+  MainViewController& load() {
+    auto testSource = std::make_shared<TestAudioSource>();
+    sourceRef = testSource;
+    source = testSource.get();
+    controller = std::make_shared<MainViewController>([testSource] { return testSource; },
+                                                      preferences.get());
+    controller->view();
+    return *controller;
+  }
+
+  // Plays a steady tone into the source for `passes` refreshes (0.25 s each),
+  // delivered in 0.05 s blocks.
+  void play(double frequency, int passes) {
+    for (int p = 0; p < passes; ++p) {
+      for (int b = 0; b < 5; ++b) {
+        source->deliver(makeTone(frequency, 1102, phase));
+        platform::RunLoop::currentRunLoop().advanceBy(0.05);
+      }
+    }
+  }
+  void silence(int passes) {
+    for (int p = 0; p < passes * 5; ++p) {
+      source->deliverSilence(1102);
+      platform::RunLoop::currentRunLoop().advanceBy(0.05);
+    }
+  }
+
+  platform::ManualClock* clock = nullptr;
+  std::string dir;
+  std::unique_ptr<platform::Preferences> preferences;
+  std::shared_ptr<MainViewController> controller;
+  std::shared_ptr<TestAudioSource> sourceRef;
+  TestAudioSource* source = nullptr;
+  int64_t phase = 0;
+};

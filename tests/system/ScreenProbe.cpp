@@ -1,0 +1,233 @@
+// quillon_screen_probe COMMAND SHOT.png
+//
+// Reads a screenshot of the tuner screen as the window shows it (landscape,
+// 960 x 640 at scale 2) by comparing regions of it with the same screen
+// rendered offscreen in every state in question:
+//   note         the note name shown ("-" for none)
+//   calibration  the calibration read-out ("440 Hz", ...)
+//   buttons      how many note buttons are shown
+// The screen's other moving parts (needle, lights) touch none of the regions
+// compared, or touch every candidate alike.
+
+#include <cairo.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <limits>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "Classes/MainViewController.h"
+#include "common/Tuning.h"
+#include "platform/Label.h"
+#include "platform/Preferences.h"
+#include "platform/Render.h"
+#include "platform/RunLoop.h"
+#include "views/NoteButton.h"
+#include "views/TunerView.h"
+
+namespace {
+
+constexpr int kWidth = 960;
+constexpr int kHeight = 640;
+constexpr double kScale = 2;
+
+struct PixelRect {
+  int x, y, w, h;
+};
+
+// Luminance of every pixel of an RGB24 or ARGB32 surface.
+class Grey {
+ public:
+  explicit Grey(cairo_surface_t* s) {
+    cairo_surface_flush(s);
+    w_ = cairo_image_surface_get_width(s);
+    h_ = cairo_image_surface_get_height(s);
+    const int stride = cairo_image_surface_get_stride(s);
+    const unsigned char* data = cairo_image_surface_get_data(s);
+    values_.resize(static_cast<size_t>(w_) * h_);
+    for (int y = 0; y < h_; ++y) {
+      const auto* row =
+          reinterpret_cast<const uint32_t*>(data + static_cast<ptrdiff_t>(y) * stride);
+      for (int x = 0; x < w_; ++x) {
+        const uint32_t p = row[x];
+        values_[static_cast<size_t>(y) * w_ + x] =
+            0.299f * ((p >> 16) & 0xff) + 0.587f * ((p >> 8) & 0xff) + 0.114f * (p & 0xff);
+      }
+    }
+  }
+  int width() const { return w_; }
+  int height() const { return h_; }
+  float at(int x, int y) const { return values_[static_cast<size_t>(y) * w_ + x]; }
+
+ private:
+  int w_ = 0, h_ = 0;
+  std::vector<float> values_;
+};
+
+// Mean absolute difference of two pictures over a region.
+double difference(const Grey& a, const Grey& b, const PixelRect& r) {
+  double sum = 0;
+  int n = 0;
+  for (int y = std::max(0, r.y); y < std::min(a.height(), r.y + r.h); ++y) {
+    for (int x = std::max(0, r.x); x < std::min(a.width(), r.x + r.w); ++x) {
+      sum += std::abs(a.at(x, y) - b.at(x, y));
+      ++n;
+    }
+  }
+  return n ? sum / n : std::numeric_limits<double>::infinity();
+}
+
+// Where a view of the portrait screen lands in the landscape window, with a
+// margin for shadows. Views turned a quarter for the reader come out upright,
+// so their size is the same either way.
+PixelRect regionOf(const platform::View& v, int margin) {
+  const platform::Point c = v.center();
+  const platform::Size s = v.bounds().size;
+  bool turned = !platform::Transform3DIsIdentity(v.transform());
+  const double w = (turned ? s.width : s.height) * kScale;
+  const double h = (turned ? s.height : s.width) * kScale;
+  const double cx = (480 - c.y) * kScale, cy = c.x * kScale;
+  return PixelRect{static_cast<int>(cx - w / 2) - margin, static_cast<int>(cy - h / 2) - margin,
+                   static_cast<int>(w) + 2 * margin, static_cast<int>(h) + 2 * margin};
+}
+
+// A source that never delivers: the screen is only drawn.
+class SilentAudioSource : public AudioSource {
+ public:
+  void setDelegate(AudioSourceDelegate*) override {}
+  int bytesPerFrame() override { return 2; }
+  double sampleRate() override { return 22050; }
+  bool createAudioInput() override { return true; }
+  void startAudioUnit() override {}
+  void stopAudioUnit() override {}
+};
+
+class Probe {
+ public:
+  Probe()
+      : dir_(std::filesystem::temp_directory_path() /
+             ("quillon-probe-" + std::to_string(getpid()))),
+        preferences_(dir_.string()) {
+    platform::RunLoop::currentRunLoop().useManualClock();
+    controller_ = std::make_shared<MainViewController>(
+        [] { return std::make_shared<SilentAudioSource>(); }, &preferences_);
+    controller_->view();
+  }
+  ~Probe() {
+    controller_.reset();
+    std::filesystem::remove_all(dir_);
+  }
+
+  TunerView& view() { return *controller_->tunerView(); }
+  Tuning& tuner() { return *controller_->tuner(); }
+
+  // The screen as it is now, turned as the window shows it.
+  Grey render() {
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, kWidth, kHeight);
+    cairo_t* cr = cairo_create(surface);
+    cairo_set_source_rgb(cr, 0, 0, 0);
+    cairo_paint(cr);
+    cairo_translate(cr, kWidth, 0);
+    cairo_rotate(cr, M_PI / 2);
+    platform::renderViewTree(*controller_->view(), cr, kScale);
+    cairo_destroy(cr);
+    Grey grey(surface);
+    cairo_surface_destroy(surface);
+    return grey;
+  }
+
+ private:
+  std::filesystem::path dir_;
+  platform::Preferences preferences_;
+  std::shared_ptr<MainViewController> controller_;
+};
+
+// The candidate whose render is closest to the shot in the region.
+std::string closest(const Grey& shot, const std::vector<std::string>& candidates,
+                    const PixelRect& region, const std::function<Grey(const std::string&)>& draw) {
+  std::string best;
+  double bestScore = std::numeric_limits<double>::infinity();
+  for (const auto& c : candidates) {
+    const double score = difference(shot, draw(c), region);
+    fprintf(stderr, "  %-8s %.2f\n", c.c_str(), score);
+    if (score < bestScore) {
+      bestScore = score;
+      best = c;
+    }
+  }
+  return best;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    fprintf(stderr, "usage: %s note|calibration|buttons SHOT.png\n", argv[0]);
+    return 2;
+  }
+  const std::string command = argv[1];
+  cairo_surface_t* png = cairo_image_surface_create_from_png(argv[2]);
+  if (cairo_surface_status(png) != CAIRO_STATUS_SUCCESS) {
+    fprintf(stderr, "cannot read %s\n", argv[2]);
+    return 2;
+  }
+  Grey shot(png);
+  cairo_surface_destroy(png);
+  if (shot.width() != kWidth || shot.height() != kHeight) {
+    fprintf(stderr, "the shot is %dx%d, not the landscape window %dx%d\n", shot.width(),
+            shot.height(), kWidth, kHeight);
+    return 2;
+  }
+
+  Probe probe;
+  if (command == "note") {
+    std::set<std::string> names;
+    for (const auto& tuning : Tuning::definedTunings()) {
+      for (const auto& note : tuning->tuningNotes) names.insert(note->name());
+    }
+    std::vector<std::string> candidates{"-"};
+    candidates.insert(candidates.end(), names.begin(), names.end());
+    platform::Label& label = *probe.view().noteNameLabel();
+    printf("%s\n", closest(shot, candidates, regionOf(label, 8), [&](const std::string& c) {
+                     label.setText(c == "-" ? "" : c);
+                     return probe.render();
+                   }).c_str());
+  } else if (command == "calibration") {
+    std::vector<std::string> candidates;
+    for (int hz = 420; hz <= 460; ++hz) candidates.push_back(std::to_string(hz));
+    platform::Label& label = *probe.view().calibrationLabel();
+    printf("%s Hz\n", closest(shot, candidates, regionOf(label, 2), [&](const std::string& c) {
+                        probe.tuner().setCalibration(std::stoi(c));
+                        probe.view().updateCalibrationLabel();
+                        return probe.render();
+                      }).c_str());
+  } else if (command == "buttons") {
+    // The six places of the guitar's buttons, with and without a button.
+    probe.tuner().setTargetTuning(Tuning::tuningForId("guitar"));
+    probe.view().reloadNoteButtons();
+    std::vector<PixelRect> slots;
+    for (const auto& b : probe.view().noteButtons()) slots.push_back(regionOf(*b, -4));
+    const Grey with = probe.render();
+    for (const auto& b : probe.view().noteButtons()) b->setHidden(true);
+    const Grey without = probe.render();
+    int shown = 0;
+    for (const auto& slot : slots) {
+      const double toButton = difference(shot, with, slot);
+      const double toNone = difference(shot, without, slot);
+      fprintf(stderr, "  slot at %d: button %.2f, none %.2f\n", slot.x, toButton, toNone);
+      shown += toButton < toNone;
+    }
+    printf("%d\n", shown);
+  } else {
+    fprintf(stderr, "unknown command %s\n", command.c_str());
+    return 2;
+  }
+  return 0;
+}

@@ -1,0 +1,435 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <random>
+
+#include "common/Tuning.h"
+#include "platform/Image.h"
+#include "tests/support/TunerScreenFixture.h"
+#include "views/HashMarkView.h"
+#include "views/NoteButton.h"
+#include "views/TunerView.h"
+
+using platform::Image;
+using platform::Point;
+using platform::RunLoop;
+using platform::Transform3D;
+using platform::View;
+
+namespace {
+
+constexpr float kStop = 1.0471976f;
+
+// ---- The arithmetic of refresh -------------------------------------------
+
+TEST(TunerViewArithmeticTest, NeedleAngleIsOneAndAHalfDegreesACentHeldAtTheStops) {
+  EXPECT_EQ(0.0f, TunerView::needleAngleForDeviation(0.0f));
+  EXPECT_EQ(static_cast<float>(M_PI / 6), TunerView::needleAngleForDeviation(20.0f));
+  EXPECT_EQ(static_cast<float>(-M_PI / 6), TunerView::needleAngleForDeviation(-20.0f));
+  EXPECT_EQ(kStop, TunerView::needleAngleForDeviation(40.0f));
+  EXPECT_EQ(-kStop, TunerView::needleAngleForDeviation(-40.0f));
+  EXPECT_EQ(kStop, TunerView::needleAngleForDeviation(40.5f));
+  EXPECT_EQ(-kStop, TunerView::needleAngleForDeviation(-1200.0f));
+  EXPECT_EQ(kStop, TunerView::needleAngleForDeviation(std::numeric_limits<float>::infinity()));
+  EXPECT_EQ(-kStop, TunerView::needleAngleForDeviation(-std::numeric_limits<float>::infinity()));
+  // Not a number goes to the flat stop, never through to the needle.
+  EXPECT_EQ(-kStop, TunerView::needleAngleForDeviation(std::numeric_limits<float>::quiet_NaN()));
+  // Just inside the stops the needle still follows.
+  EXPECT_LT(TunerView::needleAngleForDeviation(39.9f), kStop);
+  EXPECT_GT(TunerView::needleAngleForDeviation(-39.9f), -kStop);
+}
+
+TEST(TunerViewArithmeticTest, TheCentreLightCoversFiveCentsEitherSide) {
+  auto light = [](float cents) {
+    return TunerView::lightForNeedleAngle(TunerView::needleAngleForDeviation(cents));
+  };
+  EXPECT_EQ(TunerView::Light::center, light(0.0f));
+  EXPECT_EQ(TunerView::Light::center, light(4.99f));
+  EXPECT_EQ(TunerView::Light::center, light(-4.99f));
+  // Exactly 5 cents narrows to a float just past π/24.
+  EXPECT_GT(static_cast<double>(TunerView::needleAngleForDeviation(5.0f)), M_PI / 24);
+  EXPECT_EQ(TunerView::Light::sharp, light(5.0f));
+  EXPECT_EQ(TunerView::Light::flat, light(-5.0f));
+  EXPECT_EQ(TunerView::Light::sharp, light(40.0f));
+  EXPECT_EQ(TunerView::Light::flat, light(-400.0f));
+  EXPECT_EQ(TunerView::Light::flat, light(std::numeric_limits<float>::quiet_NaN()));
+}
+
+// Where a point of the upright needle image (relative to its centre) lands on
+// the portrait screen, for a needle view centred at `c`.
+Point onScreen(const Transform3D& t, Point c, Point p) {
+  Point q = platform::Transform3DApply(t, p);
+  return {c.x + q.x, c.y + q.y};
+}
+
+TEST(TunerViewArithmeticTest, TheNeedleTurnsAboutItsPivotAndPointsAtTheDialMarks) {
+  const Point needleCentre{188, 240};  // 28 points along +x from the screen's centre
+  // At rest the transform is the landscape quarter-turn alone.
+  Transform3D rest = TunerView::needleTransformForAngle(0);
+  Transform3D turn =
+      platform::Transform3DRotate(platform::Transform3DIdentity, -1.5707964f, 0, 0, 1);
+  Point a = onScreen(rest, needleCentre, {0, -100});
+  Point b = onScreen(turn, needleCentre, {0, -100});
+  EXPECT_NEAR(b.x, a.x, 1e-9);
+  EXPECT_NEAR(b.y, a.y, 1e-9);
+
+  auto marks = HashMarkView::marks();
+  struct Case {
+    float cents;
+    float markAngle;
+  } cases[] = {{0, marks[8].angle}, {20, marks[13].angle}, {-20, marks[3].angle}};
+  for (const Case& c : cases) {
+    Transform3D t = TunerView::needleTransformForAngle(TunerView::needleAngleForDeviation(c.cents));
+    // The pivot, 120 points below the image's centre, stays put: 120 points
+    // along +x from the needle view's centre (the bottom of the landscape dial).
+    Point pivot = onScreen(t, needleCentre, {0, 120});
+    EXPECT_NEAR(308.0, pivot.x, 1e-4) << c.cents;
+    EXPECT_NEAR(240.0, pivot.y, 1e-4) << c.cents;
+    // The tip points the way the dial's mark for that deviation does.
+    Point tip = onScreen(t, needleCentre, {0, -100});
+    double dx = tip.x - pivot.x, dy = tip.y - pivot.y;
+    double len = std::hypot(dx, dy);
+    EXPECT_NEAR(-std::sin(c.markAngle), dx / len, 1e-6) << c.cents;
+    EXPECT_NEAR(std::cos(c.markAngle), dy / len, 1e-6) << c.cents;
+  }
+}
+
+// ---- The view on a running controller ------------------------------------
+
+class TunerViewTest : public TunerScreenFixture {
+ protected:
+  TunerView& view() { return *controller->tunerView(); }
+  Tuning& tuner() { return *controller->tuner(); }
+
+  void expectLights(bool flat, bool center, bool sharp) {
+    EXPECT_EQ(flat, view().flatLightOn());
+    EXPECT_EQ(center, view().centerLightOn());
+    EXPECT_EQ(sharp, view().sharpLightOn());
+    EXPECT_DOUBLE_EQ(flat ? 0.8 : 0.0, view().flatLightView()->alpha());
+    EXPECT_DOUBLE_EQ(center ? 0.8 : 0.0, view().centerLightView()->alpha());
+    EXPECT_DOUBLE_EQ(sharp ? 0.8 : 0.0, view().sharpLightView()->alpha());
+  }
+
+  // The needle shows exactly what the analysis measured.
+  void expectNeedleFollowsTheAnalysis() {
+    ASSERT_NE(nullptr, tuner().selectedNote());
+    float angle =
+        TunerView::needleAngleForDeviation(tuner().frequencyDeltaForNote(*tuner().selectedNote()));
+    EXPECT_EQ(TunerView::needleTransformForAngle(angle), view().needleView()->transform());
+  }
+};
+
+TEST_F(TunerViewTest, StartsWithNoNoteNoNeedleNoLightsAndTheCalibration) {
+  load();
+  EXPECT_EQ("", view().noteNameLabel()->text());
+  EXPECT_EQ("440 Hz", view().calibrationLabel()->text());
+  EXPECT_FALSE(view().needleShowing());
+  EXPECT_DOUBLE_EQ(0.0, view().needleView()->alpha());
+  expectLights(false, false, false);
+  EXPECT_TRUE(view().autoButton()->isSelected());
+}
+
+TEST_F(TunerViewTest, AnInTuneStringShowsItsNameTheNeedleAndOnlyTheCentreLight) {
+  load();
+  controller->viewDidAppear(true);
+  play(110.0, 6);
+  ASSERT_NE(nullptr, tuner().selectedNote());
+  EXPECT_EQ("A", view().noteNameLabel()->text());
+  EXPECT_TRUE(view().needleShowing());
+  EXPECT_DOUBLE_EQ(1.0, view().needleView()->alpha());
+  expectLights(false, true, false);
+  expectNeedleFollowsTheAnalysis();
+
+  // Six refreshes with a note: the needle moved each time, but faded in once
+  // and the centre light once.
+  EXPECT_EQ(6, View::committedAnimationCount("moveneedle"));
+  EXPECT_EQ(1, View::committedAnimationCount("fadeNeedle"));
+  EXPECT_EQ(1, View::committedAnimationCount("fadeCenterLight"));
+  EXPECT_EQ(0, View::committedAnimationCount("fadeFlatLight"));
+  EXPECT_EQ(0, View::committedAnimationCount("fadeSharpLight"));
+}
+
+TEST_F(TunerViewTest, SharpAndFlatStringsLightTheirSideAndSilenceClearsTheScreen) {
+  load();
+  controller->viewDidAppear(true);
+  play(329.6 * std::pow(2.0, 12.0 / 1200), 6);
+  EXPECT_EQ("E", view().noteNameLabel()->text());
+  expectLights(false, false, true);
+  expectNeedleFollowsTheAnalysis();
+  EXPECT_GT(tuner().frequencyDeltaForNote(*tuner().selectedNote()), 5.0f);
+
+  play(196.0 * std::pow(2.0, -15.0 / 1200), 8);
+  EXPECT_EQ("G", view().noteNameLabel()->text());
+  expectLights(true, false, false);
+  expectNeedleFollowsTheAnalysis();
+
+  View::resetAnimationCounts();
+  silence(12);
+  EXPECT_EQ(nullptr, tuner().selectedNote());
+  EXPECT_EQ("", view().noteNameLabel()->text());
+  EXPECT_FALSE(view().needleShowing());
+  EXPECT_DOUBLE_EQ(0.0, view().needleView()->alpha());
+  expectLights(false, false, false);
+  EXPECT_EQ(1, View::committedAnimationCount("fadeNeedle"));
+  EXPECT_EQ(1, View::committedAnimationCount("fadeFlatLight"));
+  EXPECT_EQ(0, View::committedAnimationCount("fadeCenterLight"));
+}
+
+TEST_F(TunerViewTest, RepeatedLightAndNeedleRequestsStartNoNewAnimation) {
+  load();
+  view().setSharpLight(true);
+  view().setSharpLight(true);
+  view().setSharpLight(false);
+  view().setSharpLight(false);
+  EXPECT_EQ(2, View::committedAnimationCount("fadeSharpLight"));
+  view().hideNeedle();
+  EXPECT_EQ(0, View::committedAnimationCount("fadeNeedle"));
+  view().revealNeedle();
+  view().revealNeedle();
+  EXPECT_EQ(1, View::committedAnimationCount("fadeNeedle"));
+  // The needle itself has no guard: each call moves it.
+  view().setNeedle(0.1f);
+  view().setNeedle(0.1f);
+  EXPECT_EQ(2, View::committedAnimationCount("moveneedle"));
+  EXPECT_EQ("moveneedle", View::lastCommittedAnimationName());
+}
+
+TEST_F(TunerViewTest, NeedleAndLightAnimationsTakeTheirTime) {
+  load();
+  view().revealNeedle();
+  view().setFlatLight(true);
+  RunLoop::currentRunLoop().advanceBy(0.1);
+  EXPECT_GT(view().needleView()->presentationAlpha(), 0.0);
+  EXPECT_LT(view().needleView()->presentationAlpha(), 1.0);
+  RunLoop::currentRunLoop().advanceBy(0.1);
+  EXPECT_DOUBLE_EQ(1.0, view().needleView()->presentationAlpha());
+  EXPECT_LT(view().flatLightView()->presentationAlpha(), 0.8);
+  RunLoop::currentRunLoop().advanceBy(0.05);
+  EXPECT_DOUBLE_EQ(0.8, view().flatLightView()->presentationAlpha());
+}
+
+TEST_F(TunerViewTest, AnimateNeedleStaysWithinFourTenthsOfARadian) {
+  load();
+  srandom(7);
+  for (int i = 0; i < 50; ++i) {
+    view().animateNeedle();
+    Point tip = platform::Transform3DApply(view().needleView()->transform(), {0, -100});
+    Point pivot = platform::Transform3DApply(view().needleView()->transform(), {0, 120});
+    // Angle from straight up on the landscape screen (portrait −x).
+    double angle = std::atan2(-(tip.y - pivot.y), -(tip.x - pivot.x));
+    EXPECT_LE(std::fabs(angle), 0.4 + 1e-6);
+  }
+  EXPECT_EQ(50, View::committedAnimationCount("moveneedle"));
+}
+
+// ---- Layout ----------------------------------------------------------------
+
+// Where a subview's centre lies on the landscape screen (X from the reader's
+// left, Y from the top).
+Point landscapeCentre(const View& v) {
+  return {480 - v.center().y, v.center().x};
+}
+
+TEST_F(TunerViewTest, SubviewsLieInTheirZOrderWhereTheLandscapeReaderExpectsThem) {
+  load();
+  const auto& subviews = view().subviews();
+  ASSERT_EQ(11u + 6u, subviews.size());
+  const View* order[] = {view().hashMarkView(),   view().noteNameLabel(), view().calibrationLabel(),
+                         view().needleView(),     view().flatLightView(), view().sharpLightView(),
+                         view().centerLightView()};
+  for (size_t i = 0; i < 7; ++i) EXPECT_EQ(order[i], subviews[i + 1].get()) << i;
+  EXPECT_EQ(view().autoButton(), subviews[9].get());
+  EXPECT_EQ(view().modeButton(), subviews[10].get());
+  for (size_t i = 0; i < 6; ++i) EXPECT_EQ(view().noteButtons()[i], subviews[11 + i]);
+
+  struct Expected {
+    const View* view;
+    double x, y;
+  } expected[] = {
+      {subviews[0].get(), 240, 160},         // background, centred
+      {view().noteNameLabel(), 240, 160},    // the note name in the middle
+      {view().calibrationLabel(), 49, 200},  // lower left
+      {view().needleView(), 240, 188},      {view().flatLightView(), 18.5, 46},  // top left
+      {view().sharpLightView(), 457.5, 46},                                      // top right
+      {view().centerLightView(), 239, 23},                                       // top centre
+      {view().autoButton(), 427.5, 255},    {view().modeButton(), 417, 200},
+  };
+  for (const Expected& e : expected) {
+    Point p = landscapeCentre(*e.view);
+    EXPECT_DOUBLE_EQ(e.x, p.x) << e.x << "," << e.y;
+    EXPECT_DOUBLE_EQ(e.y, p.y) << e.x << "," << e.y;
+  }
+  // The info button sits in the bottom right corner.
+  EXPECT_GT(landscapeCentre(*subviews[8]).x, 440);
+  EXPECT_GT(landscapeCentre(*subviews[8]).y, 280);
+
+  // Only the labels and the needle are turned for the landscape reading.
+  Transform3D turn =
+      platform::Transform3DRotate(platform::Transform3DIdentity, -1.5707964f, 0, 0, 1);
+  EXPECT_EQ(turn, view().noteNameLabel()->transform());
+  EXPECT_EQ(turn, view().calibrationLabel()->transform());
+  EXPECT_EQ(turn, view().needleView()->transform());
+  EXPECT_TRUE(platform::Transform3DIsIdentity(view().modeButton()->transform()));
+  EXPECT_TRUE(platform::Transform3DIsIdentity(view().flatLightView()->transform()));
+}
+
+TEST_F(TunerViewTest, NoteButtonsFollowTheTuningAndFourNotesUseTheFirstFourPlaces) {
+  load();
+  ASSERT_NE(nullptr, Image::imageNamed("button-fg-e.png")) << "the bundle images are missing";
+  const auto& guitar = tuner().targetTuning()->tuningNotes;
+  ASSERT_EQ(6u, view().noteButtons().size());
+  for (size_t i = 0; i < 6; ++i) {
+    const NoteButton& b = *view().noteButtons()[i];
+    EXPECT_EQ(guitar[i], b.targetNote());
+    EXPECT_EQ(235, b.frame().origin.x);
+    EXPECT_EQ(410.0 - 60.0 * i, b.frame().origin.y);
+    EXPECT_EQ(40, b.frame().size.width);
+    EXPECT_EQ(Image::imageNamed(guitar[i]->imageName()), b.image(platform::ControlStateNormal));
+    EXPECT_EQ(Image::imageNamed("button-bg-sel.png"),
+              b.backgroundImage(platform::ControlStateSelected));
+  }
+
+  // A forced note; then the settings screen picks the ukulele.
+  view().noteButtonPressed(view().noteButtons()[2].get());
+  tuner().setTargetTuning(Tuning::tuningForId("ukulele"));
+  auto old = view().noteButtons();
+  view().reloadNoteButtons();
+  const auto& ukulele = tuner().targetTuning()->tuningNotes;
+  ASSERT_EQ(4u, view().noteButtons().size());
+  for (size_t i = 0; i < 4; ++i) {
+    const NoteButton& b = *view().noteButtons()[i];
+    EXPECT_EQ(ukulele[i], b.targetNote());
+    EXPECT_EQ(410.0 - 60.0 * i, b.frame().origin.y);
+    EXPECT_FALSE(b.isSelected());
+    EXPECT_EQ(&view(), b.superview());
+  }
+  for (const auto& b : old) EXPECT_EQ(nullptr, b->superview());
+  // The new row lies on top of everything else.
+  EXPECT_EQ(view().noteButtons().back(), view().subviews().back());
+  EXPECT_EQ(11u + 4u, view().subviews().size());
+}
+
+TEST_F(TunerViewTest, MakingNoteButtonsOverAnExistingRowIsABrokenInvariant) {
+  load();
+  EXPECT_DEATH(view().makeNoteButtonsForTuning(*tuner().targetTuning()),
+               "Should not have any buttons here");
+}
+
+// ---- Controls ----------------------------------------------------------------
+
+// Manual selection ⇔ exactly that note button selected; automatic ⇔ the auto
+// button selected and no note button.
+void expectSelectionRule(TunerView& view, Tuning& tuner) {
+  const TargetNote* manual = tuner.manualNoteSelection();
+  int selected = 0;
+  for (const auto& b : view.noteButtons()) {
+    if (b->isSelected()) {
+      ++selected;
+      EXPECT_EQ(manual, b->targetNote().get());
+    }
+  }
+  if (manual) {
+    EXPECT_EQ(1, selected);
+    EXPECT_FALSE(view.autoButton()->isSelected());
+  } else {
+    EXPECT_EQ(0, selected);
+    EXPECT_TRUE(view.autoButton()->isSelected());
+  }
+}
+
+TEST_F(TunerViewTest, NoteAndAutoButtonsKeepTheSelectionRule) {
+  load();
+  controller->viewDidAppear(true);
+  expectSelectionRule(view(), tuner());
+  // The two E strings are different notes: pressing the high one forces it.
+  view().noteButtonPressed(view().noteButtons()[5].get());
+  EXPECT_EQ(tuner().targetTuning()->tuningNotes[5].get(), tuner().manualNoteSelection());
+  expectSelectionRule(view(), tuner());
+  EXPECT_FALSE(view().noteButtons()[0]->isSelected());
+  view().autoButtonPressed(view().autoButton());
+  EXPECT_EQ(nullptr, tuner().manualNoteSelection());
+  expectSelectionRule(view(), tuner());
+
+  std::mt19937 random(11);
+  for (int i = 0; i < 300; ++i) {
+    int press = static_cast<int>(random() % 8);
+    if (press < 6) {
+      view().noteButtonPressed(view().noteButtons()[press].get());
+    } else if (press == 6) {
+      view().autoButtonPressed(view().autoButton());
+    } else {
+      view().modeButtonPressed(view().modeButton());
+    }
+    if (controller->mode() == 0) {
+      expectSelectionRule(view(), tuner());
+    } else {
+      EXPECT_TRUE(view().autoButton()->isHidden());
+      for (const auto& b : view().noteButtons()) EXPECT_FALSE(b->isSelected());
+    }
+  }
+}
+
+TEST_F(TunerViewTest, ModeSwitchingHidesAndShowsWhatItShould) {
+  load();
+  controller->viewDidAppear(true);
+  play(110.0, 4);
+  view().noteButtonPressed(view().noteButtons()[1].get());
+  ASSERT_TRUE(view().needleShowing());
+  bool centreWasOn = view().centerLightOn();
+  ASSERT_NE(nullptr, Image::imageNamed("tone-mode.png"));
+  ASSERT_NE(Image::imageNamed("tone-mode.png"), Image::imageNamed("tuner-mode.png"));
+  EXPECT_EQ(Image::imageNamed("tuner-mode.png"),
+            view().modeButton()->image(platform::ControlStateNormal));
+
+  view().modeButtonPressed(view().modeButton());
+  EXPECT_EQ(1, controller->mode());
+  EXPECT_EQ(Image::imageNamed("tone-mode.png"),
+            view().modeButton()->image(platform::ControlStateNormal));
+  EXPECT_TRUE(view().autoButton()->isHidden());
+  EXPECT_FALSE(view().needleShowing());
+  EXPECT_EQ("", view().noteNameLabel()->text());
+  for (const auto& b : view().noteButtons()) EXPECT_FALSE(b->isSelected());
+  EXPECT_EQ(centreWasOn, view().centerLightOn()) << "the lights are left as they were";
+
+  // A note button in tone mode plays and changes no selection.
+  bool autoSelected = view().autoButton()->isSelected();
+  view().noteButtonPressed(view().noteButtons()[3].get());
+  EXPECT_NE(nullptr, controller->sounds());
+  EXPECT_EQ(autoSelected, view().autoButton()->isSelected());
+  for (const auto& b : view().noteButtons()) EXPECT_FALSE(b->isSelected());
+
+  view().modeButtonPressed(view().modeButton());
+  EXPECT_EQ(0, controller->mode());
+  EXPECT_TRUE(controller->recording());
+  EXPECT_EQ(Image::imageNamed("tuner-mode.png"),
+            view().modeButton()->image(platform::ControlStateNormal));
+  EXPECT_FALSE(view().autoButton()->isHidden());
+  EXPECT_EQ(nullptr, tuner().manualNoteSelection());
+  expectSelectionRule(view(), tuner());
+}
+
+TEST_F(TunerViewTest, TheButtonsActOnTouchDown) {
+  load();
+  TunerView& v = view();
+  v.noteButtons()[0]->sendActionsForControlEvents(platform::ControlEventTouchDown);
+  EXPECT_EQ(tuner().targetTuning()->tuningNotes[0].get(), tuner().manualNoteSelection());
+  v.autoButton()->sendActionsForControlEvents(platform::ControlEventTouchDown);
+  EXPECT_EQ(nullptr, tuner().manualNoteSelection());
+  v.modeButton()->sendActionsForControlEvents(platform::ControlEventTouchDown);
+  EXPECT_EQ(1, controller->mode());
+}
+
+TEST_F(TunerViewTest, ReturningFromSettingsShowsAutomaticSelection) {
+  load();
+  controller->viewDidAppear(true);
+  view().noteButtonPressed(view().noteButtons()[2].get());
+  controller->viewWillDisappear(true);
+  tuner().setCalibration(442);
+  controller->viewWillAppear(true);
+  controller->viewDidAppear(true);
+  EXPECT_EQ("442 Hz", view().calibrationLabel()->text());
+  expectSelectionRule(view(), tuner());
+}
+
+}  // namespace

@@ -1,0 +1,7 @@
+# quillon-screenshot: the tuner screen showing a string 12 cents sharp,
+# rendered offscreen for the README (docs/tuner.png).
+add_executable(quillon-screenshot ${CMAKE_CURRENT_LIST_DIR}/screenshot/TunerScreenshot.cpp)
+target_link_libraries(quillon-screenshot PRIVATE quillon_classes PkgConfig::CAIRO)
+if(TARGET quillon_resources)
+  add_dependencies(quillon-screenshot quillon_resources)
+endif()

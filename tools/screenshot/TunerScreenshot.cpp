@@ -1,0 +1,126 @@
+// quillon-screenshot OUTPUT.png [CENTS] [SCALE]
+//
+// Plays the guitar's D string CENTS (default +12) off pitch into the tuner screen on
+// a manual clock, lets the needle settle and writes what the screen shows,
+// turned the way the reader holds it (landscape), at SCALE pixels a point
+// (default 2). No window, display or sound device is needed.
+
+#include <cairo.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Classes/MainViewController.h"
+#include "audio/AudioSource.h"
+#include "common/Tuning.h"
+#include "platform/Preferences.h"
+#include "platform/Render.h"
+#include "platform/RunLoop.h"
+#include "views/TunerView.h"
+
+namespace {
+
+// The D string of the guitar: its harmonics that the analysis looks at all
+// lie well inside the band it searches.
+constexpr double kString = 146.83;
+
+// Delivers a steady plucked-string-like tone in 0.05 s blocks on the run
+// loop, as the microphone would.
+class ToneAudioSource : public AudioSource {
+ public:
+  explicit ToneAudioSource(double frequency) : frequency_(frequency) {}
+  void setDelegate(AudioSourceDelegate* delegate) override { delegate_ = delegate; }
+  int bytesPerFrame() override { return 2; }
+  double sampleRate() override { return 22050; }
+  bool createAudioInput() override { return true; }
+  void startAudioUnit() override {
+    timer_ = platform::Timer::timerWithTimeInterval(0.05, [this](platform::Timer&) { deliver(); });
+    platform::RunLoop::currentRunLoop().addTimer(timer_);
+  }
+  void stopAudioUnit() override {
+    if (timer_) timer_->invalidate();
+    timer_.reset();
+  }
+
+ private:
+  void deliver() {
+    constexpr int kFrames = 1102;
+    AudioBufferList* list = makeAudioBuffersForChannels(1, kFrames * 2);
+    auto* samples = static_cast<int16_t*>(list->buffers[0].data);
+    const double amplitudes[] = {1.0, 0.6, 0.4, 0.25, 0.15};
+    for (int i = 0; i < kFrames; ++i) {
+      double t = static_cast<double>(frame_ + i) / 22050.0;
+      double v = 0;
+      for (int h = 0; h < 5; ++h)
+        v += amplitudes[h] * std::sin(2 * M_PI * frequency_ * (h + 1) * t);
+      samples[i] = static_cast<int16_t>(std::lround(v * 6000));
+    }
+    frame_ += kFrames;
+    if (delegate_) delegate_->addSampledFrames(list, kFrames);
+    freeAudioBuffers(list);
+  }
+
+  double frequency_;
+  int64_t frame_ = 0;
+  AudioSourceDelegate* delegate_ = nullptr;
+  std::shared_ptr<platform::Timer> timer_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    fprintf(stderr, "usage: %s OUTPUT.png [CENTS] [SCALE]\n", argv[0]);
+    return 2;
+  }
+  const std::string output = argv[1];
+  const double cents = argc > 2 ? std::atof(argv[2]) : 12.0;
+  const double scale = argc > 3 ? std::atof(argv[3]) : 2.0;
+
+  platform::RunLoop::currentRunLoop().useManualClock();
+  // A store of its own, so the picture shows the defaults whatever the user chose.
+  auto dir = std::filesystem::temp_directory_path() / "quillon-screenshot-prefs";
+  platform::Preferences preferences(dir.string());
+
+  const double frequency = kString * std::pow(2.0, cents / 1200.0);
+  auto controller = std::make_shared<MainViewController>(
+      [frequency] { return std::make_shared<ToneAudioSource>(frequency); }, &preferences);
+  controller->view();
+  controller->viewDidAppear(true);
+  // Two seconds of playing; the last refresh's needle animation is over.
+  platform::RunLoop::currentRunLoop().advanceBy(2.0);
+  platform::RunLoop::currentRunLoop().advanceBy(0.2);
+
+  Tuning* tuner = controller->tuner();
+  if (tuner->selectedNote()) {
+    fprintf(stderr, "showing %s at %+.2f cents\n",
+            controller->tunerView()->noteNameLabel()->text().c_str(),
+            tuner->frequencyDeltaForNote(*tuner->selectedNote()));
+  }
+
+  // Landscape: the portrait picture turned a quarter turn clockwise, so the
+  // portrait top edge is on the right.
+  platform::View& root = *controller->view();
+  const int width = static_cast<int>(std::lround(480 * scale));
+  const int height = static_cast<int>(std::lround(320 * scale));
+  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
+  cairo_t* cr = cairo_create(surface);
+  cairo_translate(cr, width, 0);
+  cairo_rotate(cr, M_PI / 2);
+  platform::renderViewTree(root, cr, scale);
+  cairo_destroy(cr);
+  cairo_status_t status = cairo_surface_write_to_png(surface, output.c_str());
+  cairo_surface_destroy(surface);
+  controller.reset();
+  std::filesystem::remove_all(dir);
+  if (status != CAIRO_STATUS_SUCCESS) {
+    fprintf(stderr, "cannot write %s: %s\n", output.c_str(), cairo_status_to_string(status));
+    return 1;
+  }
+  return 0;
+}
