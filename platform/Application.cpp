@@ -351,6 +351,8 @@ void Application::draw() {
     sdl_->portrait = nullptr;
     sdl_->texture = SDL_CreateTexture(sdl_->renderer, SDL_PIXELFORMAT_ARGB8888,
                                       SDL_TEXTUREACCESS_STREAMING, tw, th);
+    // The picture is opaque (drawn on black): copy it, don't blend it.
+    if (sdl_->texture) SDL_SetTextureBlendMode(sdl_->texture, SDL_BLENDMODE_NONE);
     sdl_->surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, tw, th);
     if (orientation_ == Orientation::LandscapeTopRight) {
       sdl_->portrait = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, th, tw);
