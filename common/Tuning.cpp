@@ -143,9 +143,12 @@ std::unique_ptr<Tuning> Tuning::initWithSampleRate(float sampleRate) {
   }
   tuning->fft_ = new (std::nothrow) float[size]();
   tuning->fftn_ = new (std::nothrow) float[size]();
-  tuning->window_ = new (std::nothrow) float[size];
-  if (!tuning->fftsetup_ || !tuning->realp_ || !tuning->fft_ || !tuning->fftn_ ||
-      !tuning->window_) {
+  bool windows = true;
+  for (auto& w : tuning->window_) {
+    w = new (std::nothrow) float[size];
+    windows = windows && w;
+  }
+  if (!tuning->fftsetup_ || !tuning->realp_ || !tuning->fft_ || !tuning->fftn_ || !windows) {
     platform::Log("Memory allocation failed");
     return nullptr;
   }
@@ -155,26 +158,37 @@ std::unique_ptr<Tuning> Tuning::initWithSampleRate(float sampleRate) {
 Tuning::~Tuning() {
   delete[] fft_;
   delete[] fftn_;
-  delete[] window_;
+  for (float* w : window_) delete[] w;
 }
 
 // --- One pass --------------------------------------------------------------------
 
-void Tuning::prepareWindow(int frames) {
-  if (frames == windowLength_) return;
+const float* Tuning::prepareWindow(int frames) {
+  ++windowClock_;
+  int slot = 0;
+  for (int i = 0; i < kWindowSlots; ++i) {
+    if (windowLength_[i] == frames) {
+      windowUse_[i] = windowClock_;
+      return lastWindow_ = window_[i];
+    }
+    if (windowUse_[i] < windowUse_[slot]) slot = i;  // least recently used
+  }
+  float* window = window_[slot];
   if (frames == 1) {
     // The formula divides by frames - 1. A one-point window is 1: the lone
     // sample passes unchanged instead of becoming a NaN that the running
     // spectrum would keep for good.
-    window_[0] = 1.0f;
+    window[0] = 1.0f;
   } else {
     const double denominator = static_cast<double>(frames - 1);
     for (int i = 0; i < frames; ++i) {
       const double x = (static_cast<double>(i) * (2.0 * std::numbers::pi)) / denominator;
-      window_[i] = static_cast<float>(std::cos(x) * -0.46164 + 0.53836);
+      window[i] = static_cast<float>(std::cos(x) * -0.46164 + 0.53836);
     }
   }
-  windowLength_ = frames;
+  windowLength_[slot] = frames;
+  windowUse_[slot] = windowClock_;
+  return lastWindow_ = window;
 }
 
 void Tuning::processSampleBuffer(const AudioSampleBuffer& buffer) {
@@ -187,11 +201,11 @@ void Tuning::processSampleBuffer(const AudioSampleBuffer& buffer) {
 
   const uint8_t* bytes = buffer.data();
   if (applyHammingWindow_) {
-    prepareWindow(frames);
+    const float* window = prepareWindow(frames);
     for (int i = 0; i < frames; ++i) {
       int16_t sample;
       memcpy(&sample, bytes + 2 * i, sizeof sample);
-      realp_[i] = static_cast<float>(sample) * window_[i];
+      realp_[i] = static_cast<float>(sample) * window[i];
     }
   } else {
     for (int i = 0; i < frames; ++i) {

@@ -99,7 +99,7 @@ class Tuning {
   friend class TuningTestSeam;
 
   Tuning() = default;
-  void prepareWindow(int frames);
+  const float* prepareWindow(int frames);
   void findMaxima();
 
   std::shared_ptr<const TuningDictionary> targetTuning_;
@@ -120,8 +120,14 @@ class Tuning {
   int maxima_[kMaxMaxima] = {};
   int nmaxima_ = 0;
 
-  // Window values for blocks of windowLength_ frames (room for bufferSize),
-  // recomputed only when the block length changes.
-  float* window_ = nullptr;
-  int windowLength_ = -1;
+  // Window tables for the last few block lengths (each with room for
+  // bufferSize). Block lengths alternate between passes (a 0.25 s refresh
+  // collects 2 or 3 file reads, or 10 or 11 microphone slices), so one table
+  // would be rebuilt, cosines and all, on nearly every pass.
+  static constexpr int kWindowSlots = 4;
+  float* window_[kWindowSlots] = {};
+  int windowLength_[kWindowSlots] = {-1, -1, -1, -1};
+  unsigned windowUse_[kWindowSlots] = {};
+  unsigned windowClock_ = 0;
+  const float* lastWindow_ = nullptr;
 };
