@@ -1,5 +1,7 @@
 #include "Classes/MainViewController.h"
 
+#include <limits>
+
 #include "Classes/RootViewController.h"
 #include "audio/AURemoteIOInputSource.h"
 #include "audio/AudioSampleBuffer.h"
@@ -53,8 +55,11 @@ void MainViewController::viewDidLoad() {
   if (auto id = defaults.stringForKey(TargetTuningOption)) tuning = Tuning::tuningForId(*id);
   if (!tuning) tuning = Tuning::definedTunings().front();
   tuner_->setTargetTuning(tuning);
+  // A value the engine's int cannot hold is as unusable as one below 1 Hz.
   int64_t calibration = defaults.integerForKey(CalibrationOption);
-  if (calibration > 0) tuner_->setCalibration(static_cast<int>(calibration));
+  if (calibration > 0 && calibration <= std::numeric_limits<int>::max()) {
+    tuner_->setCalibration(static_cast<int>(calibration));
+  }
 
   platform::Rect frame = platform::Screen::mainScreen().applicationFrame();
   auto root = std::make_shared<platform::View>(frame);

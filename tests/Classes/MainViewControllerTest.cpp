@@ -205,7 +205,7 @@ TEST_F(MainViewControllerTest, StoredTuningAndCalibrationAreUsed) {
 }
 
 TEST_F(MainViewControllerTest, UnknownTuningAndNonPositiveCalibrationFallBack) {
-  for (int64_t calibration : {int64_t{0}, int64_t{-3}}) {
+  for (int64_t calibration : {int64_t{0}, int64_t{-3}, int64_t{1} << 32}) {
     preferences->setString("Guitar", TargetTuningOption);  // ids are case-sensitive
     preferences->setInteger(calibration, CalibrationOption);
     MainViewController& c = load();
