@@ -39,6 +39,7 @@ std::string stringByAppendingPathComponent(const std::string& path, const std::s
   while (joined.size() > 1 && joined.back() == '/') joined.pop_back();
   size_t start = 0;
   while (start < component.size() && component[start] == '/') ++start;
+  if (start == component.size()) return joined;  // nothing to append
   if (joined != "/") joined += '/';
   return joined + component.substr(start);
 }

@@ -10,6 +10,7 @@ TEST(PathsTest, JoiningPutsExactlyOneSeparatorBetween) {
   EXPECT_EQ("/tmp/audio.aiff", stringByAppendingPathComponent("/tmp/", "/audio.aiff"));
   EXPECT_EQ("/audio.aiff", stringByAppendingPathComponent("/", "audio.aiff"));
   EXPECT_EQ("audio.aiff", stringByAppendingPathComponent("", "audio.aiff"));
+  EXPECT_EQ("/tmp", stringByAppendingPathComponent("/tmp/", ""));
 }
 
 TEST(PathsTest, DocumentsDirectoryFollowsXdgElseHome) {
