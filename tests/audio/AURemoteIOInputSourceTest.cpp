@@ -11,6 +11,7 @@
 #include "audio/AURemoteIOInputSource.h"
 #include "tests/support/AllocationCounter.h"
 #include "tests/support/AudioTestDriver.h"
+#include "tests/support/Scoped.h"
 
 using namespace platform;
 
@@ -46,11 +47,6 @@ class AURemoteIOInputSourceTest : public ::testing::Test {
  protected:
   void SetUp() override {
     AudioUnitSetDevicelessForTesting(true);
-    docs = audiotest::makeTempDirectory("docs");
-    const char* old = getenv("XDG_DOCUMENTS_DIR");
-    if (old) savedDocs = old;
-    hadDocs = old != nullptr;
-    setenv("XDG_DOCUMENTS_DIR", docs.c_str(), 1);
     source.setDelegate(&delegate);
     ASSERT_TRUE(source.createAudioInput());
   }
@@ -58,21 +54,16 @@ class AURemoteIOInputSourceTest : public ::testing::Test {
     source.stopAudioUnit();
     writeAiff = savedWriteAiff;
     AudioUnitSetDevicelessForTesting(false);
-    if (hadDocs)
-      setenv("XDG_DOCUMENTS_DIR", savedDocs.c_str(), 1);
-    else
-      unsetenv("XDG_DOCUMENTS_DIR");
-    std::filesystem::remove_all(docs);
   }
   void feed(const std::vector<int16_t>& block) {
     AudioUnitProcessInput(source.audioUnit(), block.data(), uint32_t(block.size() * 2));
   }
-  std::string recording() const { return docs + "/audio.aiff"; }
+  std::string recording() const { return docs.path() + "/audio.aiff"; }
 
   audiotest::ScopedSdlAudioDriver driver{"dummy"};
   bool savedWriteAiff = writeAiff;
-  std::string docs, savedDocs;
-  bool hadDocs = false;
+  test_support::TempDir docs{"docs"};
+  test_support::ScopedEnv docsEnv{"XDG_DOCUMENTS_DIR", docs.path().c_str()};
   TestAudioSourceDelegate delegate;
   AURemoteIOInputSource source;
 };
@@ -213,11 +204,10 @@ TEST_F(AURemoteIOInputSourceTest, RecordsNothingWhenNotAsked) {
 
 TEST(AURemoteIOInputSourceNoDeviceTest, CreateFailsWithoutAMicrophone) {
   audiotest::ScopedSdlAudioDriver driver("disk");
-  setenv("SDL_DISKAUDIOFILEIN", "/nonexistent/quillon-microphone.raw", 1);
+  test_support::ScopedEnv input("SDL_DISKAUDIOFILEIN", "/nonexistent/quillon-microphone.raw");
   AURemoteIOInputSource source;
   EXPECT_FALSE(source.createAudioInput());
   EXPECT_EQ(nullptr, source.bufferList());
   source.startAudioUnit();  // runs on, silent
   source.stopAudioUnit();
-  unsetenv("SDL_DISKAUDIOFILEIN");
 }

@@ -8,6 +8,7 @@
 
 #include "common/SoundGenerator.h"
 #include "platform/RunLoop.h"
+#include "tests/support/Scoped.h"
 
 namespace {
 
@@ -20,8 +21,6 @@ class SoundGeneratorThreadTest : public ::testing::Test {
   void SetUp() override {
     // SDL picks its driver when its audio starts; restart it on the dummy one
     // whatever an earlier test of this process brought up.
-    if (const char* driver = getenv("SDL_AUDIODRIVER")) savedDriver_ = driver;
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     loop().removeAllTimers();
     loop().useManualClock();
@@ -30,13 +29,8 @@ class SoundGeneratorThreadTest : public ::testing::Test {
     loop().removeAllTimers();
     loop().setClock(std::make_shared<platform::RealClock>());
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    if (savedDriver_.empty()) {
-      unsetenv("SDL_AUDIODRIVER");
-    } else {
-      setenv("SDL_AUDIODRIVER", savedDriver_.c_str(), 1);
-    }
   }
-  std::string savedDriver_;
+  test_support::ScopedEnv driver_{"SDL_AUDIODRIVER", "dummy"};
   static platform::RunLoop& loop() { return platform::RunLoop::currentRunLoop(); }
 
   // Waits (in real time) until the device has pulled at least `frames` more.

@@ -14,6 +14,7 @@
 #include "platform/Preferences.h"
 #include "platform/RunLoop.h"
 #include "platform/View.h"
+#include "tests/support/Scoped.h"
 
 // A source that delivers exactly the frames a test hands it, on the calling
 // thread, and counts what the controller asks of it.
@@ -72,9 +73,6 @@ class TunerScreenFixture : public ::testing::Test {
     platform::RunLoop::currentRunLoop().removeAllTimers();
     clock = &platform::RunLoop::currentRunLoop().useManualClock();
     platform::View::resetAnimationCounts();
-    char tmpl[] = "/tmp/quillon-screen-XXXXXX";
-    ASSERT_NE(nullptr, mkdtemp(tmpl));
-    dir = tmpl;
     preferences = std::make_unique<platform::Preferences>(dir);
   }
 
@@ -83,7 +81,6 @@ class TunerScreenFixture : public ::testing::Test {
     sourceRef.reset();
     platform::RunLoop::currentRunLoop().removeAllTimers();
     platform::RunLoop::currentRunLoop().setClock(std::make_shared<platform::RealClock>());
-    std::filesystem::remove_all(dir);
   }
 
   // Makes the controller and loads its view, as the root controller does.
@@ -115,7 +112,7 @@ class TunerScreenFixture : public ::testing::Test {
   }
 
   platform::ManualClock* clock = nullptr;
-  std::string dir;
+  test_support::TempDir dir{"screen"};
   std::unique_ptr<platform::Preferences> preferences;
   std::shared_ptr<MainViewController> controller;
   std::shared_ptr<TestAudioSource> sourceRef;
