@@ -72,61 +72,41 @@ class NotificationLog {
   std::vector<Entry> entries_;
 };
 
-class RecordingMainViewController : public MainViewController {
+// A screen's controller that logs its appearance notifications under `name`.
+template <class Controller>
+class Recording : public Controller {
  public:
-  RecordingMainViewController(AudioSourceFactory factory, platform::Preferences* preferences,
-                              NotificationLog* log)
-      : MainViewController(std::move(factory), preferences), log_(log) {}
-  void viewWillAppear(bool animated) override {
-    log_->note("tuner", "willAppear");
-    MainViewController::viewWillAppear(animated);
-  }
-  void viewDidAppear(bool animated) override {
-    log_->note("tuner", "didAppear");
-    MainViewController::viewDidAppear(animated);
-  }
-  void viewWillDisappear(bool animated) override {
-    log_->note("tuner", "willDisappear");
-    MainViewController::viewWillDisappear(animated);
-  }
-  void viewDidDisappear(bool animated) override {
-    log_->note("tuner", "didDisappear");
-    MainViewController::viewDidDisappear(animated);
-  }
-
- private:
-  NotificationLog* log_;
-};
-
-class RecordingFlipsideViewController : public FlipsideViewController {
- public:
-  RecordingFlipsideViewController(platform::Preferences* preferences, NotificationLog* log)
-      : FlipsideViewController("FlipsideView", preferences), log_(log) {}
+  template <class... Args>
+  Recording(NotificationLog* log, std::string name, Args&&... args)
+      : Controller(std::forward<Args>(args)...), log_(log), name_(std::move(name)) {}
   void viewDidLoad() override {
     ++loads;
-    FlipsideViewController::viewDidLoad();
+    Controller::viewDidLoad();
   }
   void viewWillAppear(bool animated) override {
-    log_->note("settings", "willAppear");
-    FlipsideViewController::viewWillAppear(animated);
+    log_->note(name_, "willAppear");
+    Controller::viewWillAppear(animated);
   }
   void viewDidAppear(bool animated) override {
-    log_->note("settings", "didAppear");
-    FlipsideViewController::viewDidAppear(animated);
+    log_->note(name_, "didAppear");
+    Controller::viewDidAppear(animated);
   }
   void viewWillDisappear(bool animated) override {
-    log_->note("settings", "willDisappear");
-    FlipsideViewController::viewWillDisappear(animated);
+    log_->note(name_, "willDisappear");
+    Controller::viewWillDisappear(animated);
   }
   void viewDidDisappear(bool animated) override {
-    log_->note("settings", "didDisappear");
-    FlipsideViewController::viewDidDisappear(animated);
+    log_->note(name_, "didDisappear");
+    Controller::viewDidDisappear(animated);
   }
   int loads = 0;
 
  private:
   NotificationLog* log_;
+  std::string name_;
 };
+using RecordingMainViewController = Recording<MainViewController>;
+using RecordingFlipsideViewController = Recording<FlipsideViewController>;
 
 // The whole shell on the manual clock: the tuner screen on a test source, both
 // screens on the test's preferences, the defaults registered as at launch.
@@ -145,13 +125,14 @@ class RootViewControllerTest : public TunerScreenFixture {
         [this, testSource] {
           ++mainMade;
           auto c = std::make_shared<RecordingMainViewController>(
-              [testSource] { return testSource; }, preferences.get(), &log);
+              &log, "tuner", [testSource] { return testSource; }, preferences.get());
           mainController = c.get();
           return c;
         },
         [this] {
           ++settingsMade;
-          auto c = std::make_shared<RecordingFlipsideViewController>(preferences.get(), &log);
+          auto c = std::make_shared<RecordingFlipsideViewController>(
+              &log, "settings", "FlipsideView", preferences.get());
           settingsController = c.get();
           return c;
         });

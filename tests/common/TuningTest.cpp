@@ -97,9 +97,6 @@ TEST(TuningTest, CatalogueHoldsTheFiveTuningsInOrder) {
   EXPECT_EQ(329.6f, tunings[0]->tuningNotes[5]->frequency());
   EXPECT_EQ(329.63f, tunings[4]->tuningNotes[2]->frequency());
   EXPECT_NE(tunings[0]->tuningNotes[5]->frequency(), tunings[4]->tuningNotes[2]->frequency());
-  EXPECT_STREQ("TuningNotes", TuningNotesKey);
-  EXPECT_STREQ("Calibration", CalibrationOption);
-  EXPECT_STREQ("TargetTuning", TargetTuningOption);
 }
 
 TEST(TuningTest, CatalogueSharesNotesByIdentityAndLooksUpCaseSensitively) {
