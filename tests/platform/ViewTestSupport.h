@@ -6,20 +6,12 @@
 
 #include "platform/RunLoop.h"
 #include "platform/View.h"
+#include "tests/support/ManualClockTest.h"
 
-// Puts the main run loop on a manual clock for the test and back on real time
-// afterwards, so animation progress is exact.
-class ManualClockTest : public ::testing::Test {
+// Animation progress read straight off the manual clock.
+class ManualClockTest : public ManualRunLoopTest {
  protected:
-  void SetUp() override {
-    clock = &platform::RunLoop::currentRunLoop().useManualClock();
-    platform::View::resetAnimationCounts();
-  }
-  void TearDown() override {
-    platform::RunLoop::currentRunLoop().setClock(std::make_shared<platform::RealClock>());
-  }
   void advance(double seconds) { clock->set(clock->now() + platform::secondsToNanos(seconds)); }
-  platform::ManualClock* clock = nullptr;
 };
 
 // Animates `v`'s alpha to `alpha` over `duration` seconds.
