@@ -13,14 +13,13 @@ namespace {
 
 class BundleTest : public ::testing::Test {
  protected:
-  void TearDown() override { Bundle::mainBundle().setResourcePath(saved_); }
   static void touch(const fs::path& p) {
     fs::create_directories(p.parent_path());
     std::ofstream(p) << "x";
   }
   test_support::TempDir dir_{"bundle"};
   fs::path root_ = dir_.path();
-  std::string saved_ = Bundle::mainBundle().resourcePath();
+  test_support::ScopedResourcePath restore_{Bundle::mainBundle().resourcePath()};
 };
 
 TEST_F(BundleTest, FindsResourcesByNameAndTypeAndMissesCleanly) {

@@ -19,6 +19,7 @@
 #include "platform/Render.h"
 #include "platform/Window.h"
 #include "tests/support/Canvas.h"
+#include "tests/support/Scoped.h"
 
 using namespace platform;
 namespace fs = std::filesystem;
@@ -235,18 +236,12 @@ class ImageTest : public RenderTest {
  protected:
   void SetUp() override {
     RenderTest::SetUp();
-    dir = fs::temp_directory_path() / ("quillon-images-" + std::to_string(getpid()));
-    fs::create_directories(dir);
     writeSolid("Swatch.png", 4, 4, 1, 0, 0);
     writeSolid("Swatch@2x.png", 8, 8, 0, 0, 1);
-    previous = Bundle::mainBundle().resourcePath();
-    Bundle::mainBundle().setResourcePath(dir.string());
     Image::clearCache();
   }
   void TearDown() override {
-    Bundle::mainBundle().setResourcePath(previous);
     Image::clearCache();
-    fs::remove_all(dir);
     RenderTest::TearDown();
   }
   void writeSolid(const std::string& name, int w, int h, double r, double g, double b) {
@@ -258,8 +253,8 @@ class ImageTest : public RenderTest {
     cairo_surface_write_to_png(s, (dir / name).c_str());
     cairo_surface_destroy(s);
   }
-  fs::path dir;
-  std::string previous;
+  test_support::TempDir dir{"images"};
+  test_support::ScopedResourcePath resources{dir};
 };
 
 TEST_F(ImageTest, PicksTheDoublePictureAtScaleTwo) {

@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/Bundle.h"
+
 namespace test_support {
 
 // Sets (or, given nullptr, unsets) an environment variable for the scope's
@@ -56,6 +58,21 @@ class TempDir {
 
  private:
   std::string path_;
+};
+
+// Points the main bundle at `path` for the scope's life.
+class ScopedResourcePath {
+ public:
+  explicit ScopedResourcePath(const std::string& path)
+      : previous_(platform::Bundle::mainBundle().resourcePath()) {
+    platform::Bundle::mainBundle().setResourcePath(path);
+  }
+  ~ScopedResourcePath() { platform::Bundle::mainBundle().setResourcePath(previous_); }
+  ScopedResourcePath(const ScopedResourcePath&) = delete;
+  ScopedResourcePath& operator=(const ScopedResourcePath&) = delete;
+
+ private:
+  std::string previous_;
 };
 
 }  // namespace test_support
