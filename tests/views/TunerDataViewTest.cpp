@@ -110,17 +110,8 @@ Tuning::TuningDataList violinRows(const std::vector<std::vector<float>>& levels)
   return rows;
 }
 
-// Where the columns must be for the widest name of `rows`: w = (330 - m) / 8,
-// cells from m + 20 with 10 points between them, the score 5 points after
-// the gap that follows the last cell.
-TunerDataView::Layout expectedLayout(double m) {
-  TunerDataView::Layout layout{};
-  layout.cellWidth = (330.0 - m) / 8.0;
-  layout.firstCellX = m + 20.0;
-  layout.scoreX = m + 20.0 + 8.0 * (layout.cellWidth + 10.0) + 5.0;
-  return layout;
-}
-
+// The widest "name frequency" text of `rows`, which sets the columns (their
+// arithmetic is checked on its own below).
 double widestName(const Tuning::TuningDataList& rows) {
   auto font = platform::Font::fontWithName("Helvetica", 14.0);
   double m = 0;
@@ -156,7 +147,7 @@ class TunerDataViewRenderTest : public ::testing::Test {
          {}});
     selected = rows[2].get();
     view = std::make_shared<TestTunerDataView>(platform::RectMake(0, 0, 320, 480), rows, selected);
-    layout = expectedLayout(widestName(rows));
+    layout = TunerDataView::layoutForNameWidth(widestName(rows));
   }
 
   // A point in the lower part of cell (i, j), below its label.
@@ -245,7 +236,7 @@ TEST(TunerDataViewEngineTest, ShowsTheEnginesSelection) {
   ASSERT_NE(nullptr, tuner);
   tuner->setTargetTuning(Tuning::tuningForId("violin"));
   auto view = TunerDataView::initWithFrame(platform::RectMake(0, 0, 320, 480), tuner.get());
-  const auto layout = expectedLayout(widestName(tuner->tuningData()));
+  const auto layout = TunerDataView::layoutForNameWidth(widestName(tuner->tuningData()));
   const double barX = layout.cellX(0) - 4;
 
   {
