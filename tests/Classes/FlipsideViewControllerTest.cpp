@@ -14,6 +14,7 @@
 #include "platform/Preferences.h"
 #include "platform/Slider.h"
 #include "platform/TableView.h"
+#include "tests/support/Scoped.h"
 
 using platform::IndexPath;
 using platform::Preferences;
@@ -27,9 +28,6 @@ namespace {
 class FlipsideViewControllerTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/quillon-flipside-XXXXXX";
-    ASSERT_NE(nullptr, mkdtemp(tmpl));
-    dir = tmpl;
     preferences = std::make_unique<Preferences>(dir);
     preferences->registerDefaults(
         {{TargetTuningOption, std::string("guitar")}, {CalibrationOption, int64_t{440}}});
@@ -40,10 +38,7 @@ class FlipsideViewControllerTest : public ::testing::Test {
     tuner = Tuning::initWithSampleRate(22050.0f);
     tuner->setTargetTuning(Tuning::definedTunings().front());
   }
-  void TearDown() override {
-    controller.reset();
-    std::filesystem::remove_all(dir);
-  }
+  void TearDown() override { controller.reset(); }
 
   FlipsideViewController& load() {
     controller = FlipsideViewController::initWithNibName(
@@ -65,7 +60,7 @@ class FlipsideViewControllerTest : public ::testing::Test {
   // What a later run of the program would read back.
   Preferences reread() { return Preferences(dir); }
 
-  std::string dir;
+  test_support::TempDir dir{"flipside"};
   std::unique_ptr<Preferences> preferences;
   std::shared_ptr<Tuning> tuner;
   std::shared_ptr<FlipsideViewController> controller;

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "Classes/FlipsideView.h"
 #include "Classes/FlipsideViewController.h"
 #include "Classes/MainViewController.h"
 #include "Classes/RootViewController.h"
@@ -29,104 +30,65 @@ using platform::View;
 
 namespace {
 
+// Names what the root view holds: "tuner", "settings" or "bar".
+std::string nameOf(const View* v) {
+  if (dynamic_cast<const platform::NavigationBar*>(v)) return "bar";
+  if (dynamic_cast<const FlipsideView*>(v)) return "settings";
+  const auto& inside = v->subviews();
+  if (!inside.empty() && dynamic_cast<const TunerView*>(inside.front().get())) return "tuner";
+  return "?";
+}
+
 // Appearance notifications as the two screens receive them, each with what
-// the root view holds at that moment ("tuner", "settings", "bar", back to
-// front), so a test sees both the order and where in the swap it came.
-class NotificationLog {
- public:
+// the root view holds at that moment (back to front), so a test sees both the
+// order and where in the swap it came.
+struct NotificationLog {
   void note(const std::string& screen, const std::string& what) {
-    Entry entry{screen + " " + what, {}};
+    std::string line = screen + " " + what + " |";
     if (root) {
-      for (const auto& v : root->view()->subviews()) entry.tree.push_back(v.get());
+      for (const auto& v : root->view()->subviews()) line += " " + nameOf(v.get());
     }
-    entries_.push_back(entry);
+    lines.push_back(line);
   }
-  // The entries, with the views named now that all of them exist.
-  std::vector<std::string> entries() const {
-    std::vector<std::string> lines;
-    for (const auto& e : entries_) {
-      std::string line = e.what + " |";
-      for (const View* v : e.tree) line += " " + nameOf(v);
-      lines.push_back(line);
-    }
-    return lines;
-  }
-  void clear() { entries_.clear(); }
-  std::string nameOf(const View* v) const {
-    if (v == tunerView) return "tuner";
-    if (v == settingsView) return "settings";
-    if (v == bar) return "bar";
-    return "?";
-  }
-
   RootViewController* root = nullptr;
-  const View* tunerView = nullptr;
-  const View* settingsView = nullptr;
-  const View* bar = nullptr;
-
- private:
-  struct Entry {
-    std::string what;
-    std::vector<const View*> tree;
-  };
-  std::vector<Entry> entries_;
+  std::vector<std::string> lines;
 };
 
-class RecordingMainViewController : public MainViewController {
+// A screen's controller that logs its appearance notifications under `name`.
+template <class Controller>
+class Recording : public Controller {
  public:
-  RecordingMainViewController(AudioSourceFactory factory, platform::Preferences* preferences,
-                              NotificationLog* log)
-      : MainViewController(std::move(factory), preferences), log_(log) {}
-  void viewWillAppear(bool animated) override {
-    log_->note("tuner", "willAppear");
-    MainViewController::viewWillAppear(animated);
-  }
-  void viewDidAppear(bool animated) override {
-    log_->note("tuner", "didAppear");
-    MainViewController::viewDidAppear(animated);
-  }
-  void viewWillDisappear(bool animated) override {
-    log_->note("tuner", "willDisappear");
-    MainViewController::viewWillDisappear(animated);
-  }
-  void viewDidDisappear(bool animated) override {
-    log_->note("tuner", "didDisappear");
-    MainViewController::viewDidDisappear(animated);
-  }
-
- private:
-  NotificationLog* log_;
-};
-
-class RecordingFlipsideViewController : public FlipsideViewController {
- public:
-  RecordingFlipsideViewController(platform::Preferences* preferences, NotificationLog* log)
-      : FlipsideViewController("FlipsideView", preferences), log_(log) {}
+  template <class... Args>
+  Recording(NotificationLog* log, std::string name, Args&&... args)
+      : Controller(std::forward<Args>(args)...), log_(log), name_(std::move(name)) {}
   void viewDidLoad() override {
     ++loads;
-    FlipsideViewController::viewDidLoad();
+    Controller::viewDidLoad();
   }
   void viewWillAppear(bool animated) override {
-    log_->note("settings", "willAppear");
-    FlipsideViewController::viewWillAppear(animated);
+    log_->note(name_, "willAppear");
+    Controller::viewWillAppear(animated);
   }
   void viewDidAppear(bool animated) override {
-    log_->note("settings", "didAppear");
-    FlipsideViewController::viewDidAppear(animated);
+    log_->note(name_, "didAppear");
+    Controller::viewDidAppear(animated);
   }
   void viewWillDisappear(bool animated) override {
-    log_->note("settings", "willDisappear");
-    FlipsideViewController::viewWillDisappear(animated);
+    log_->note(name_, "willDisappear");
+    Controller::viewWillDisappear(animated);
   }
   void viewDidDisappear(bool animated) override {
-    log_->note("settings", "didDisappear");
-    FlipsideViewController::viewDidDisappear(animated);
+    log_->note(name_, "didDisappear");
+    Controller::viewDidDisappear(animated);
   }
   int loads = 0;
 
  private:
   NotificationLog* log_;
+  std::string name_;
 };
+using RecordingMainViewController = Recording<MainViewController>;
+using RecordingFlipsideViewController = Recording<FlipsideViewController>;
 
 // The whole shell on the manual clock: the tuner screen on a test source, both
 // screens on the test's preferences, the defaults registered as at launch.
@@ -145,13 +107,14 @@ class RootViewControllerTest : public TunerScreenFixture {
         [this, testSource] {
           ++mainMade;
           auto c = std::make_shared<RecordingMainViewController>(
-              [testSource] { return testSource; }, preferences.get(), &log);
+              &log, "tuner", [testSource] { return testSource; }, preferences.get());
           mainController = c.get();
           return c;
         },
         [this] {
           ++settingsMade;
-          auto c = std::make_shared<RecordingFlipsideViewController>(preferences.get(), &log);
+          auto c = std::make_shared<RecordingFlipsideViewController>(
+              &log, "settings", "FlipsideView", preferences.get());
           settingsController = c.get();
           return c;
         });
@@ -163,18 +126,11 @@ class RootViewControllerTest : public TunerScreenFixture {
   }
 
   // Loads the root view, as putting it on the window does.
-  void launch() {
-    root->view();
-    log.tunerView = mainController->view().get();
-  }
-  void toggle() {
-    root->toggleView();
-    if (settingsController) log.settingsView = settingsController->view().get();
-    if (root->flipsideNavigationBar()) log.bar = root->flipsideNavigationBar().get();
-  }
+  void launch() { root->view(); }
+  void toggle() { root->toggleView(); }
   std::vector<std::string> rootSubviews() {
     std::vector<std::string> names;
-    for (const auto& v : root->view()->subviews()) names.push_back(log.nameOf(v.get()));
+    for (const auto& v : root->view()->subviews()) names.push_back(nameOf(v.get()));
     return names;
   }
   TunerView& tunerView() { return *mainController->tunerView(); }
@@ -197,7 +153,7 @@ TEST_F(RootViewControllerTest, LaunchShowsTheListeningTunerScreenAlone) {
   EXPECT_EQ(root.get(), mainController->rootController());
   EXPECT_EQ(Strings{"tuner"}, rootSubviews());
   // Only viewDidAppear at start, which starts capture.
-  EXPECT_EQ(Strings{"tuner didAppear | tuner"}, log.entries());
+  EXPECT_EQ(Strings{"tuner didAppear | tuner"}, log.lines);
   EXPECT_TRUE(mainController->recording());
   EXPECT_EQ(1, source->starts);
   EXPECT_EQ(0, settingsMade);
@@ -211,12 +167,11 @@ TEST_F(RootViewControllerTest, TheDelegatePutsTheRootOnTheWindowAndHandsItTheKey
   delegate->setWindow(application.window());
   delegate->setRootViewController(root);
   delegate->applicationDidFinishLaunching(application);
-  log.tunerView = mainController->view().get();
 
   EXPECT_TRUE(application.window()->isVisible());
   ASSERT_EQ(1u, application.window()->subviews().size());
   EXPECT_EQ(root->view(), application.window()->subviews().front());
-  EXPECT_EQ(Strings{"tuner didAppear | tuner"}, log.entries());
+  EXPECT_EQ(Strings{"tuner didAppear | tuner"}, log.lines);
 
   EXPECT_TRUE(application.keyDown(keyForCharacter('i'), 0));
   EXPECT_TRUE(root->isShowingFlipside());
@@ -226,23 +181,29 @@ TEST_F(RootViewControllerTest, TheDelegatePutsTheRootOnTheWindowAndHandsItTheKey
   EXPECT_TRUE(root->isShowingFlipside()) << "Escape quits; it does not reach the screens";
 }
 
-TEST_F(RootViewControllerTest, BothFlipsSendTheNotificationsInOrder) {
+TEST_F(RootViewControllerTest, BothFlipsSendTheNotificationsInOrderAndMoveTheBar) {
   launch();
-  log.clear();
+  log.lines.clear();
   toggle();
   EXPECT_EQ((Strings{"settings willAppear | tuner", "tuner willDisappear | tuner",
                      "tuner didDisappear | settings bar", "settings didAppear | settings bar"}),
-            log.entries());
+            log.lines);
   EXPECT_FALSE(mainController->recording()) << "capture stops behind the settings screen";
 
-  log.clear();
+  log.lines.clear();
   RunLoop::currentRunLoop().advanceBy(1.0);
   toggle();
   EXPECT_EQ((Strings{"tuner willAppear | settings bar", "settings willDisappear | settings bar",
                      "settings didDisappear | tuner", "tuner didAppear | tuner"}),
-            log.entries());
+            log.lines);
   EXPECT_TRUE(mainController->recording());
   EXPECT_EQ(2, source->starts);
+  // The bar is in the tree only above the settings screen.
+  EXPECT_EQ(nullptr, root->flipsideNavigationBar()->superview());
+  EXPECT_FALSE(root->isShowingFlipside());
+  toggle();
+  EXPECT_EQ((Strings{"settings", "bar"}), rootSubviews());
+  EXPECT_TRUE(root->isShowingFlipside());
 }
 
 TEST_F(RootViewControllerTest, TheFirstFlipMakesTheSettingsScreenOnceAndLaterFlipsReuseIt) {
@@ -277,19 +238,6 @@ TEST_F(RootViewControllerTest, TheFirstFlipMakesTheSettingsScreenOnceAndLaterFli
   EXPECT_EQ(1, settingsController->loads);
   EXPECT_EQ(bar, root->flipsideNavigationBar());
   EXPECT_EQ(1, mainMade);
-}
-
-TEST_F(RootViewControllerTest, TheBarIsInTheTreeOnlyAboveTheSettingsScreen) {
-  launch();
-  toggle();
-  EXPECT_EQ((Strings{"settings", "bar"}), rootSubviews());
-  EXPECT_TRUE(root->isShowingFlipside());
-  toggle();
-  EXPECT_EQ(Strings{"tuner"}, rootSubviews());
-  EXPECT_EQ(nullptr, root->flipsideNavigationBar()->superview());
-  EXPECT_FALSE(root->isShowingFlipside());
-  toggle();
-  EXPECT_EQ((Strings{"settings", "bar"}), rootSubviews());
 }
 
 TEST_F(RootViewControllerTest, FlipsTurnFromTheRightToSettingsAndFromTheLeftBackInOneSecond) {

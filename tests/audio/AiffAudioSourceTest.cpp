@@ -5,6 +5,7 @@
 
 #include "audio/AiffAudioSource.h"
 #include "tests/support/AiffTestFiles.h"
+#include "tests/support/ManualClockTest.h"
 
 using platform::RunLoop;
 
@@ -24,14 +25,9 @@ class TestAudioSourceDelegate : public AudioSourceDelegate {
   std::vector<int16_t> samples;
 };
 
-class AiffAudioSourceTest : public ::testing::Test {
+class AiffAudioSourceTest : public ManualRunLoopTest {
  protected:
-  void SetUp() override { RunLoop::currentRunLoop().useManualClock(); }
-  void TearDown() override {
-    RunLoop::currentRunLoop().removeAllTimers();
-    RunLoop::currentRunLoop().setClock(std::make_shared<platform::RealClock>());
-  }
-  void advance(double seconds) { RunLoop::currentRunLoop().advanceBy(seconds); }
+  void advance(double seconds) { loop().advanceBy(seconds); }
 
   // A started source over `samples` written at `rate`.
   std::unique_ptr<AiffAudioSource> startedSource(const std::string& name, double rate,

@@ -9,7 +9,7 @@
 #include "audio/Sounds.h"
 #include "common/Tuning.h"
 #include "platform/Bundle.h"
-#include "tests/support/AudioTestDriver.h"
+#include "tests/support/Scoped.h"
 
 using namespace platform;
 
@@ -41,18 +41,11 @@ class TestSystemSoundService : public SystemSoundService {
 class SoundsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir = audiotest::makeTempDirectory("sounds");
-    savedResources = Bundle::mainBundle().resourcePath();
-    Bundle::mainBundle().setResourcePath(dir);
     previous = setSystemSoundService(&service);
     for (const auto& tuning : Tuning::definedTunings())
       for (const auto& note : tuning->tuningNotes) touch(note->soundName());
   }
-  void TearDown() override {
-    setSystemSoundService(previous);
-    Bundle::mainBundle().setResourcePath(savedResources);
-    std::filesystem::remove_all(dir);
-  }
+  void TearDown() override { setSystemSoundService(previous); }
   void touch(const std::string& name) { std::ofstream(dir + "/" + name + ".caf") << "caf"; }
   std::string path(const std::string& name) { return dir + "/" + name + ".caf"; }
   // Every identifier handed out was disposed of exactly once.
@@ -63,7 +56,9 @@ class SoundsTest : public ::testing::Test {
 
   TestSystemSoundService service;
   SystemSoundService* previous = nullptr;
-  std::string dir, savedResources;
+  test_support::TempDir tempDir{"sounds"};
+  const std::string& dir = tempDir.path();
+  test_support::ScopedResourcePath resources{dir};
 };
 
 }  // namespace

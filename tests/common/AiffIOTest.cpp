@@ -255,6 +255,14 @@ TEST(AiffIOTest, FrameCountBeyondTheDataEndsWithTheData) {
 
 TEST(AiffIOTest, MalformedHeadersAreRejected) {
   const Bytes samples = le({1, 2});
+  // A COMM chunk claiming `size` bytes for two 16-bit mono frames at 22050 Hz,
+  // with an AIFC compression type if given, two more bytes, then the samples.
+  auto commThenSamples = [&](const char* form, uint32_t size, const char* type) {
+    ChunkWriter w(form);
+    w.id("COMM").u32(size).u16(1).u32(2).u16(16).rate(22050);
+    if (type) w.id(type);
+    return w.u16(0).ssnd(samples).finish();
+  };
   struct Case {
     const char* name;
     Bytes file;
@@ -264,39 +272,11 @@ TEST(AiffIOTest, MalformedHeadersAreRejected) {
       {"header cut short", Bytes{'F', 'O', 'R', 'M', 0, 0}},
       {"no COMM", ChunkWriter().ssnd(samples).finish()},
       {"no SSND", ChunkWriter().comm(2).finish()},
-      {"long COMM in AIFF", ChunkWriter()
-                                .id("COMM")
-                                .u32(20)
-                                .u16(1)
-                                .u32(2)
-                                .u16(16)
-                                .rate(22050)
-                                .u16(0)
-                                .ssnd(samples)
-                                .finish()},
+      {"long COMM in AIFF", commThenSamples("AIFF", 20, nullptr)},
       {"short COMM",
        ChunkWriter().id("COMM").u32(10).u16(1).u32(2).u16(16).u16(0).ssnd(samples).finish()},
-      {"AIFC COMM without a type", ChunkWriter("AIFC")
-                                       .id("COMM")
-                                       .u32(20)
-                                       .u16(1)
-                                       .u32(2)
-                                       .u16(16)
-                                       .rate(22050)
-                                       .u16(0)
-                                       .ssnd(samples)
-                                       .finish()},
-      {"compressed", ChunkWriter("AIFC")
-                         .id("COMM")
-                         .u32(24)
-                         .u16(1)
-                         .u32(2)
-                         .u16(16)
-                         .rate(22050)
-                         .id("ulaw")
-                         .u16(0)
-                         .ssnd(samples)
-                         .finish()},
+      {"AIFC COMM without a type", commThenSamples("AIFC", 20, nullptr)},
+      {"compressed", commThenSamples("AIFC", 24, "ulaw")},
       {"short SSND", ChunkWriter().comm(2).ssnd({}, 4).finish()},
       {"chunk past the end",
        ChunkWriter().comm(2).id("APPL").u32(1000).u32(0).ssnd(samples).finish()},

@@ -8,6 +8,8 @@
 
 #include "common/SoundGenerator.h"
 #include "platform/RunLoop.h"
+#include "tests/support/ManualClockTest.h"
+#include "tests/support/Scoped.h"
 
 namespace {
 
@@ -15,29 +17,19 @@ namespace {
 // buffers on its own thread at real-time pace without any sound hardware):
 // the envelope writes gain and frequency on this thread while the device's
 // thread renders.
-class SoundGeneratorThreadTest : public ::testing::Test {
+class SoundGeneratorThreadTest : public ManualRunLoopTest {
  protected:
   void SetUp() override {
     // SDL picks its driver when its audio starts; restart it on the dummy one
     // whatever an earlier test of this process brought up.
-    if (const char* driver = getenv("SDL_AUDIODRIVER")) savedDriver_ = driver;
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    loop().removeAllTimers();
-    loop().useManualClock();
+    ManualRunLoopTest::SetUp();
   }
   void TearDown() override {
-    loop().removeAllTimers();
-    loop().setClock(std::make_shared<platform::RealClock>());
+    ManualRunLoopTest::TearDown();
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    if (savedDriver_.empty()) {
-      unsetenv("SDL_AUDIODRIVER");
-    } else {
-      setenv("SDL_AUDIODRIVER", savedDriver_.c_str(), 1);
-    }
   }
-  std::string savedDriver_;
-  static platform::RunLoop& loop() { return platform::RunLoop::currentRunLoop(); }
+  test_support::ScopedEnv driver_{"SDL_AUDIODRIVER", "dummy"};
 
   // Waits (in real time) until the device has pulled at least `frames` more.
   static bool waitForFrames(const SoundGenerator& generator, uint32_t frames) {

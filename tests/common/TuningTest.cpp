@@ -23,6 +23,8 @@ namespace {
 constexpr int kFramesPerPass = 5512;  // 0.25 s at 22050 Hz
 constexpr int kLo = 59;               // 19.85 Hz
 constexpr int kHi = 2972;             // 1000.0 Hz
+constexpr int kA2Bin = 327;           // 110.02 Hz, on the guitar's A string
+constexpr int kG3Bin = 582;           // 195.81 Hz, on its G string
 
 std::unique_ptr<Tuning> makeGuitarTuning() {
   auto tuning = Tuning::initWithSampleRate(22050.0f);
@@ -97,9 +99,6 @@ TEST(TuningTest, CatalogueHoldsTheFiveTuningsInOrder) {
   EXPECT_EQ(329.6f, tunings[0]->tuningNotes[5]->frequency());
   EXPECT_EQ(329.63f, tunings[4]->tuningNotes[2]->frequency());
   EXPECT_NE(tunings[0]->tuningNotes[5]->frequency(), tunings[4]->tuningNotes[2]->frequency());
-  EXPECT_STREQ("TuningNotes", TuningNotesKey);
-  EXPECT_STREQ("Calibration", CalibrationOption);
-  EXPECT_STREQ("TargetTuning", TargetTuningOption);
 }
 
 TEST(TuningTest, CatalogueSharesNotesByIdentityAndLooksUpCaseSensitively) {
@@ -324,9 +323,7 @@ TEST(TuningTest, SilentPassesLowerEveryScoreByLog10Of0_3) {
   auto tuning = makeGuitarTuning();
   // 110.02 Hz at 10^7 is the A string with a score of exactly 7.0; the other
   // spike (195.81 Hz) gives the G string a lower score that must fall alike.
-  const int a2Bin = 327;
-  const int otherBin = 582;
-  scoreSpikes(*tuning, {{a2Bin, 1.0e7f}, {otherBin, 2.0e6f}});
+  scoreSpikes(*tuning, {{kA2Bin, 1.0e7f}, {kG3Bin, 2.0e6f}});
   const auto a2 = recordFor(*tuning, "A2g");
   ASSERT_EQ(7.0f, a2->score());
   ASSERT_EQ(a2, tuning->selectedNote());
@@ -334,12 +331,12 @@ TEST(TuningTest, SilentPassesLowerEveryScoreByLog10Of0_3) {
 
   std::vector<float> previous;
   for (const auto& record : tuning->tuningData()) previous.push_back(record->score());
-  const float otherLevel = tuning->fft()[otherBin];
+  const float otherLevel = tuning->fft()[kG3Bin];
 
   auto silence = AudioSampleBuffer::initWithBufferSize(44100);
   for (int pass = 1; pass <= 6; ++pass) {
     tuning->processSampleBuffer(*silence);
-    EXPECT_EQ((std::vector<int>{a2Bin, otherBin}), maximaOf(*tuning));
+    EXPECT_EQ((std::vector<int>{kA2Bin, kG3Bin}), maximaOf(*tuning));
     for (size_t r = 0; r < tuning->tuningData().size(); ++r) {
       const float score = tuning->tuningData()[r]->score();
       if (std::isinf(previous[r])) {
@@ -357,7 +354,7 @@ TEST(TuningTest, SilentPassesLowerEveryScoreByLog10Of0_3) {
   }
   float expected = otherLevel;
   for (int pass = 0; pass < 6; ++pass) expected = static_cast<float>(0.3 * expected);
-  EXPECT_EQ(expected, tuning->fft()[otherBin]);
+  EXPECT_EQ(expected, tuning->fft()[kG3Bin]);
 }
 
 TEST(TuningTest, PassWithTheWindowOnAllocatesNothing) {
@@ -387,19 +384,17 @@ TEST(TuningTest, PassWithTheWindowOnAllocatesNothing) {
 
 TEST(TuningTest, SelectionTakesTheBestScoreAboveFourAndTiesGoToTheEarlierNote) {
   auto tuning = makeGuitarTuning();
-  const int a2Bin = 327;  // 110.02 Hz
-  const int g3Bin = 582;  // 195.81 Hz
-  scoreSpikes(*tuning, {{a2Bin, 1.0e6f}, {g3Bin, 1.0e6f}});
+  scoreSpikes(*tuning, {{kA2Bin, 1.0e6f}, {kG3Bin, 1.0e6f}});
   const auto a2 = recordFor(*tuning, "A2g");
   const auto g3 = recordFor(*tuning, "G3g");
   ASSERT_EQ(a2->score(), g3->score());
   EXPECT_EQ(a2, tuning->selectedNote());
 
-  scoreSpikes(*tuning, {{a2Bin, 1.0e6f}, {g3Bin, 1.1e6f}});
+  scoreSpikes(*tuning, {{kA2Bin, 1.0e6f}, {kG3Bin, 1.1e6f}});
   EXPECT_EQ(g3, tuning->selectedNote());
 
   // Exactly 4.0 is not above the threshold.
-  scoreSpikes(*tuning, {{a2Bin, 1.0e4f}});
+  scoreSpikes(*tuning, {{kA2Bin, 1.0e4f}});
   ASSERT_EQ(4.0f, a2->score());
   EXPECT_FALSE(tuning->selectedNote());
 }
@@ -407,29 +402,27 @@ TEST(TuningTest, SelectionTakesTheBestScoreAboveFourAndTiesGoToTheEarlierNote) {
 TEST(TuningTest, ManualSelectionMatchesByIdentityAndOnlyAboveFour) {
   auto tuning = makeGuitarTuning();
   const auto guitar = tuning->targetTuning();
-  const int a2Bin = 327;
-  const int g3Bin = 582;
 
   tuning->setManualNoteSelection(guitar->tuningNotes[3]);  // G3g, the quieter one
-  scoreSpikes(*tuning, {{a2Bin, 1.0e7f}, {g3Bin, 1.0e5f}});
+  scoreSpikes(*tuning, {{kA2Bin, 1.0e7f}, {kG3Bin, 1.0e5f}});
   EXPECT_EQ(recordFor(*tuning, "G3g"), tuning->selectedNote());
 
-  scoreSpikes(*tuning, {{a2Bin, 1.0e7f}, {g3Bin, 1.0e4f}});
+  scoreSpikes(*tuning, {{kA2Bin, 1.0e7f}, {kG3Bin, 1.0e4f}});
   EXPECT_FALSE(tuning->selectedNote()) << "a forced note at exactly 4.0 is too quiet";
 
   // Equal contents are not enough: drop-D's A is another note.
   tuning->setManualNoteSelection(Tuning::tuningForId("dropd")->tuningNotes[1]);
-  scoreSpikes(*tuning, {{a2Bin, 1.0e7f}});
+  scoreSpikes(*tuning, {{kA2Bin, 1.0e7f}});
   EXPECT_FALSE(tuning->selectedNote());
 
   tuning->setManualNoteSelection(nullptr);
-  scoreSpikes(*tuning, {{a2Bin, 1.0e7f}});
+  scoreSpikes(*tuning, {{kA2Bin, 1.0e7f}});
   EXPECT_EQ(recordFor(*tuning, "A2g"), tuning->selectedNote());
 }
 
 TEST(TuningTest, ChangingTheTuningRebuildsRecordsButKeepsTheSelectionReadable) {
   auto tuning = makeGuitarTuning();
-  scoreSpikes(*tuning, {{327, 1.0e7f}});
+  scoreSpikes(*tuning, {{kA2Bin, 1.0e7f}});
   const auto selected = tuning->selectedNote();
   const auto records = tuning->tuningData();
 

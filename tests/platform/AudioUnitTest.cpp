@@ -11,16 +11,9 @@ using namespace platform;
 
 namespace {
 
+constexpr uint32_t kPackedSigned = kAudioFormatFlagIsSignedInteger | kAudioFormatFlagIsPacked;
 const AudioStreamBasicDescription kMono16At22050{
-    22050.0,
-    kAudioFormatLinearPCM,
-    kAudioFormatFlagIsSignedInteger | kAudioFormatFlagIsPacked,
-    2,
-    1,
-    2,
-    1,
-    16,
-    0};
+    22050.0, kAudioFormatLinearPCM, kPackedSigned, 2, 1, 2, 1, 16, 0};
 
 AudioUnit newUnit() {
   AudioComponentDescription desc{kAudioUnitType_Output, kAudioUnitSubType_RemoteIO, 0, 0, 0};
@@ -174,16 +167,8 @@ struct RampRenderer {
 
 TEST_F(DevicelessAudioUnitTest, OutputPullsTheRenderCallbackAndSilencesFailures) {
   AudioUnit unit = newUnit();
-  AudioStreamBasicDescription stereo{
-      8000.0,
-      kAudioFormatLinearPCM,
-      kAudioFormatFlagIsSignedInteger | kAudioFormatFlagIsPacked | kAudioFormatFlagIsNonInterleaved,
-      2,
-      1,
-      2,
-      2,
-      16,
-      0};
+  const uint32_t flags = kPackedSigned | kAudioFormatFlagIsNonInterleaved;
+  AudioStreamBasicDescription stereo{8000.0, kAudioFormatLinearPCM, flags, 2, 1, 2, 2, 16, 0};
   ASSERT_EQ(noErr, AudioUnitSetProperty(unit, kAudioUnitProperty_StreamFormat,
                                         kAudioUnitScope_Input, 0, &stereo, sizeof stereo));
   uint32_t maxFrames = 300;

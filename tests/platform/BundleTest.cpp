@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "platform/Bundle.h"
+#include "tests/support/Scoped.h"
 
 namespace fs = std::filesystem;
 using platform::Bundle;
@@ -12,22 +13,13 @@ namespace {
 
 class BundleTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char tmpl[] = "/tmp/quillon-bundle-XXXXXX";
-    ASSERT_NE(nullptr, mkdtemp(tmpl));
-    root_ = tmpl;
-    saved_ = Bundle::mainBundle().resourcePath();
-  }
-  void TearDown() override {
-    Bundle::mainBundle().setResourcePath(saved_);
-    fs::remove_all(root_);
-  }
   static void touch(const fs::path& p) {
     fs::create_directories(p.parent_path());
     std::ofstream(p) << "x";
   }
-  fs::path root_;
-  std::string saved_;
+  test_support::TempDir dir_{"bundle"};
+  fs::path root_ = dir_.path();
+  test_support::ScopedResourcePath restore_{Bundle::mainBundle().resourcePath()};
 };
 
 TEST_F(BundleTest, FindsResourcesByNameAndTypeAndMissesCleanly) {

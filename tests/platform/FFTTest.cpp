@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/FFT.h"
+#include "tests/support/Scoped.h"
 
 using platform::FFT;
 using platform::SplitComplexArray;
@@ -110,12 +111,9 @@ TEST(FFTTest, RejectsLengthsItCannotPlan) {
 // A damaged wisdom file is ignored: the setup plans again, works, and leaves a
 // good file behind, written whole (no temporary file is left over).
 TEST(FFTTest, DamagedWisdomIsReplannedAndRewritten) {
-  const char* saved = getenv("XDG_CACHE_HOME");
-  const std::string savedValue = saved ? saved : "";
-  const std::string directory =
-      std::filesystem::temp_directory_path() / ("quillon-fft-test-" + std::to_string(getpid()));
-  setenv("XDG_CACHE_HOME", directory.c_str(), 1);
-  const std::string cache = directory + "/quillon";
+  const test_support::TempDir directory("fft");
+  const test_support::ScopedEnv cacheHome("XDG_CACHE_HOME", directory.path().c_str());
+  const std::string cache = directory.path() + "/quillon";
   std::filesystem::create_directories(cache);
   const std::string path = FFT::wisdomPath();
   ASSERT_EQ(cache + "/fftwf-wisdom", path);
@@ -153,12 +151,5 @@ TEST(FFTTest, DamagedWisdomIsReplannedAndRewritten) {
   FFT::forgetWisdom();
   EXPECT_TRUE(FFT::createSetup(5, FFT::Complex, FFT::Planning::Measured));
   EXPECT_EQ(before, std::filesystem::last_write_time(path));
-
-  if (saved) {
-    setenv("XDG_CACHE_HOME", savedValue.c_str(), 1);
-  } else {
-    unsetenv("XDG_CACHE_HOME");
-  }
   FFT::forgetWisdom();
-  std::filesystem::remove_all(directory);
 }

@@ -1,8 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 #include "platform/Paths.h"
+#include "tests/support/Scoped.h"
 
 TEST(PathsTest, JoiningPutsExactlyOneSeparatorBetween) {
   using platform::stringByAppendingPathComponent;
@@ -14,14 +13,9 @@ TEST(PathsTest, JoiningPutsExactlyOneSeparatorBetween) {
 }
 
 TEST(PathsTest, DocumentsDirectoryFollowsXdgElseHome) {
-  const char* oldDocs = getenv("XDG_DOCUMENTS_DIR");
-  const std::string savedDocs = oldDocs ? oldDocs : "";
-  const std::string savedHome = getenv("HOME") ? getenv("HOME") : "";
-  setenv("XDG_DOCUMENTS_DIR", "/srv/docs", 1);
+  test_support::ScopedEnv docs("XDG_DOCUMENTS_DIR", "/srv/docs");
+  test_support::ScopedEnv home("HOME", "/home/player");
   EXPECT_EQ("/srv/docs", platform::documentsDirectory());
-  unsetenv("XDG_DOCUMENTS_DIR");
-  setenv("HOME", "/home/player", 1);
+  docs.set(nullptr);
   EXPECT_EQ("/home/player/Documents", platform::documentsDirectory());
-  setenv("HOME", savedHome.c_str(), 1);
-  if (oldDocs) setenv("XDG_DOCUMENTS_DIR", savedDocs.c_str(), 1);
 }

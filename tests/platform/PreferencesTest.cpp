@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "platform/Preferences.h"
+#include "tests/support/Scoped.h"
 
 namespace fs = std::filesystem;
 using platform::Preferences;
@@ -14,13 +15,6 @@ namespace {
 
 class PreferencesTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char tmpl[] = "/tmp/quillon-prefs-XXXXXX";
-    ASSERT_NE(nullptr, mkdtemp(tmpl));
-    dir_ = tmpl;
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
   std::string file() const { return dir_ + "/preferences"; }
   void writeFile(const std::string& text) const { std::ofstream(file(), std::ios::binary) << text; }
   std::string readFile() const {
@@ -39,7 +33,8 @@ class PreferencesTest : public ::testing::Test {
     return static_cast<int>(std::count(s.begin(), s.end(), '\n'));
   }
 
-  std::string dir_;
+  test_support::TempDir tempDir_{"prefs"};
+  const std::string& dir_ = tempDir_.path();
 };
 
 TEST_F(PreferencesTest, DefaultsAnswerUnsetKeysAndAreNeverStored) {
@@ -181,15 +176,8 @@ TEST_F(PreferencesTest, AtomicWriteLeavesOnlyTheFileAndCreatesTheDirectory) {
 TEST_F(PreferencesTest, StandardStoreLivesUnderTheConfigDirectory) {
   // standardUserDefaults() is made once per process, so only its place is
   // checked, with XDG_CONFIG_HOME pointing here.
-  const char* old = getenv("XDG_CONFIG_HOME");
-  const std::string saved = old ? old : "";
-  setenv("XDG_CONFIG_HOME", dir_.c_str(), 1);
+  test_support::ScopedEnv config("XDG_CONFIG_HOME", dir_.c_str());
   EXPECT_EQ(dir_ + "/quillon/preferences", Preferences::standardUserDefaults().filePath());
-  if (old) {
-    setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
-  } else {
-    unsetenv("XDG_CONFIG_HOME");
-  }
 }
 
 TEST(PreferencesFormatTest, ParseGivesBackWhatSerializeWroteAndSeedsTheFuzzer) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "platform/Presentation.h"
 
 using platform::Orientation;
@@ -19,11 +21,17 @@ void expectDisplayPoint(const Presentation& p, PresentedPoint window, PresentedP
   EXPECT_NEAR(window.y, back.y, 1e-9);
 }
 
+TEST(PresentationTest, WindowAtScaleTwoIsTheScreenDoubledAndTurned) {
+  for (auto [orientation, width, height] : {std::tuple{Orientation::LandscapeTopRight, 960, 640},
+                                            std::tuple{Orientation::Portrait, 640, 960}}) {
+    int w, h;
+    Presentation::windowSizeForScale(orientation, 2, w, h);
+    EXPECT_EQ(width, w);
+    EXPECT_EQ(height, h);
+  }
+}
+
 TEST(PresentationTest, LandscapeTurnsThePortraitTopEdgeToTheRight) {
-  int w, h;
-  Presentation::windowSizeForScale(Orientation::LandscapeTopRight, 2, w, h);
-  EXPECT_EQ(960, w);
-  EXPECT_EQ(640, h);
   const Presentation p(Orientation::LandscapeTopRight, 960, 640);
   EXPECT_DOUBLE_EQ(2, p.scale());
   // The portrait top-left corner is at the window's top right, the portrait
@@ -37,10 +45,6 @@ TEST(PresentationTest, LandscapeTurnsThePortraitTopEdgeToTheRight) {
 }
 
 TEST(PresentationTest, PortraitIsShownUprightAtScale) {
-  int w, h;
-  Presentation::windowSizeForScale(Orientation::Portrait, 2, w, h);
-  EXPECT_EQ(640, w);
-  EXPECT_EQ(960, h);
   const Presentation p(Orientation::Portrait, 640, 960);
   expectDisplayPoint(p, {0, 0}, {0, 0});
   expectDisplayPoint(p, {640, 960}, {320, 480});

@@ -18,41 +18,16 @@
 #include "platform/NavigationBar.h"
 #include "platform/Render.h"
 #include "platform/Window.h"
+#include "tests/support/Canvas.h"
+#include "tests/support/Scoped.h"
 
 using namespace platform;
 namespace fs = std::filesystem;
 
 namespace {
 
-struct Pixel {
-  int r, g, b, a;
-};
-
-// Renders into memory and reads pixels back (ARGB32, premultiplied).
-class Canvas {
- public:
-  Canvas(View& root, double scale) {
-    w_ = static_cast<int>(root.bounds().size.width * scale);
-    h_ = static_cast<int>(root.bounds().size.height * scale);
-    surface_ = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w_, h_);
-    cairo_t* cr = cairo_create(surface_);
-    renderViewTree(root, cr, scale);
-    cairo_destroy(cr);
-    cairo_surface_flush(surface_);
-  }
-  ~Canvas() { cairo_surface_destroy(surface_); }
-  Pixel at(int x, int y) const {
-    const unsigned char* data = cairo_image_surface_get_data(surface_);
-    uint32_t v = *reinterpret_cast<const uint32_t*>(
-        data + y * cairo_image_surface_get_stride(surface_) + x * 4);
-    return Pixel{static_cast<int>((v >> 16) & 255), static_cast<int>((v >> 8) & 255),
-                 static_cast<int>(v & 255), static_cast<int>(v >> 24)};
-  }
-
- private:
-  int w_, h_;
-  cairo_surface_t* surface_;
-};
+using test_support::Canvas;
+using test_support::Pixel;
 
 class RenderTest : public ManualClockTest {};
 
@@ -105,11 +80,7 @@ TEST_F(RenderTest, AnimationInFlightIsDrawnAtItsPresentationValue) {
   v->setBackgroundColor(Color::blackColor());
   v->setAlpha(0);
   window.addSubview(v);
-  View::beginAnimations("fade");
-  View::setAnimationCurve(AnimationCurve::Linear);
-  View::setAnimationDuration(1.0);
-  v->setAlpha(1.0);
-  View::commitAnimations();
+  fadeTo(*v, 1.0, 1.0);
   advance(0.25);
   Canvas c(window, 1);
   EXPECT_NEAR(191, c.at(50, 50).r, 2);
@@ -124,12 +95,7 @@ TEST_F(RenderTest, FlipShowsTheOldSubviewsUntilHalfway) {
   auto root = std::make_shared<View>(RectMake(0, 0, 100, 100));
   window.addSubview(root);
   root->addSubview(oldFace);
-  View::beginAnimations("flip");
-  View::setAnimationDuration(1.0);
-  View::setAnimationTransition(AnimationTransition::FlipFromLeft, root.get(), true);
-  oldFace->removeFromSuperview();
-  root->addSubview(newFace);
-  View::commitAnimations();
+  flipSubviews(*root, *oldFace, newFace, AnimationTransition::FlipFromLeft);
   advance(0.4);
   {
     Canvas c(window, 1);
@@ -270,18 +236,12 @@ class ImageTest : public RenderTest {
  protected:
   void SetUp() override {
     RenderTest::SetUp();
-    dir = fs::temp_directory_path() / ("quillon-images-" + std::to_string(getpid()));
-    fs::create_directories(dir);
     writeSolid("Swatch.png", 4, 4, 1, 0, 0);
     writeSolid("Swatch@2x.png", 8, 8, 0, 0, 1);
-    previous = Bundle::mainBundle().resourcePath();
-    Bundle::mainBundle().setResourcePath(dir.string());
     Image::clearCache();
   }
   void TearDown() override {
-    Bundle::mainBundle().setResourcePath(previous);
     Image::clearCache();
-    fs::remove_all(dir);
     RenderTest::TearDown();
   }
   void writeSolid(const std::string& name, int w, int h, double r, double g, double b) {
@@ -293,8 +253,8 @@ class ImageTest : public RenderTest {
     cairo_surface_write_to_png(s, (dir / name).c_str());
     cairo_surface_destroy(s);
   }
-  fs::path dir;
-  std::string previous;
+  test_support::TempDir dir{"images"};
+  test_support::ScopedResourcePath resources{dir};
 };
 
 TEST_F(ImageTest, PicksTheDoublePictureAtScaleTwo) {

@@ -22,14 +22,11 @@ void expectNear(Point expected, Point actual, double tol = 1e-4) {
   EXPECT_NEAR(expected.y, actual.y, tol);
 }
 
-TEST(Transform3DTest, NeedlePivotStaysOnePlaceAtEveryAngle) {
+TEST(Transform3DTest, NeedleTurnsAboutItsPivotClockwiseTowardsSharp) {
   // The pivot (120 below the centre of the upright image) lands 120 points to
   // the right of the view's centre in portrait, whatever the angle.
   for (float a : {-1.0471976f, -0.5f, 0.0f, 0.13f, 1.0471976f})
     expectNear(Point{120, 0}, Transform3DApply(needleTransform(a), Point{0, 120}));
-}
-
-TEST(Transform3DTest, NeedleTipTurnsClockwiseTowardsSharp) {
   // The tip, 100 above the pivot in the image, at angle 0 points to portrait
   // -x (up in landscape); at +30 degrees it leans to landscape right, which
   // is portrait -y.

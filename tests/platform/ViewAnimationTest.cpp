@@ -12,18 +12,15 @@ namespace {
 
 class ViewAnimationTest : public ManualClockTest {};
 
-void fadeTo(View& v, double alpha, double duration, AnimationCurve curve) {
-  View::beginAnimations("fade");
-  View::setAnimationCurve(curve);
-  View::setAnimationDuration(duration);
-  v.setAlpha(alpha);
-  View::commitAnimations();
+std::shared_ptr<View> transparentView() {
+  auto v = std::make_shared<View>(RectMake(0, 0, 10, 10));
+  v->setAlpha(0);
+  return v;
 }
 
 TEST_F(ViewAnimationTest, AlphaMovesFromOnScreenValueToModelValue) {
-  auto v = std::make_shared<View>(RectMake(0, 0, 10, 10));
-  v->setAlpha(0);
-  fadeTo(*v, 1.0, 0.2, AnimationCurve::Linear);
+  auto v = transparentView();
+  fadeTo(*v, 1.0, 0.2);
   EXPECT_DOUBLE_EQ(1.0, v->alpha());  // the model changes at once
   EXPECT_DOUBLE_EQ(0.0, v->presentationAlpha());
   EXPECT_TRUE(View::anyAnimationRunning());
@@ -35,8 +32,7 @@ TEST_F(ViewAnimationTest, AlphaMovesFromOnScreenValueToModelValue) {
 }
 
 TEST_F(ViewAnimationTest, EaseInOutIsSlowAtTheEndsAndHalfwayAtHalfTime) {
-  auto v = std::make_shared<View>(RectMake(0, 0, 10, 10));
-  v->setAlpha(0);
+  auto v = transparentView();
   fadeTo(*v, 1.0, 1.0, AnimationCurve::EaseInOut);
   advance(0.1);
   EXPECT_LT(v->presentationAlpha(), 0.05);
@@ -47,11 +43,10 @@ TEST_F(ViewAnimationTest, EaseInOutIsSlowAtTheEndsAndHalfwayAtHalfTime) {
 }
 
 TEST_F(ViewAnimationTest, NewAnimationStartsFromWhereTheOldOneHadGot) {
-  auto v = std::make_shared<View>(RectMake(0, 0, 10, 10));
-  v->setAlpha(0);
-  fadeTo(*v, 1.0, 0.2, AnimationCurve::Linear);
+  auto v = transparentView();
+  fadeTo(*v, 1.0, 0.2);
   advance(0.1);  // halfway: 0.5 on screen
-  fadeTo(*v, 0.0, 0.2, AnimationCurve::Linear);
+  fadeTo(*v, 0.0, 0.2);
   EXPECT_NEAR(0.5, v->presentationAlpha(), 1e-9);
   advance(0.1);
   EXPECT_NEAR(0.25, v->presentationAlpha(), 1e-9);
@@ -60,9 +55,8 @@ TEST_F(ViewAnimationTest, NewAnimationStartsFromWhereTheOldOneHadGot) {
 }
 
 TEST_F(ViewAnimationTest, ChangeOutsideABlockIsImmediateAndStopsTheAnimation) {
-  auto v = std::make_shared<View>(RectMake(0, 0, 10, 10));
-  v->setAlpha(0);
-  fadeTo(*v, 1.0, 0.2, AnimationCurve::Linear);
+  auto v = transparentView();
+  fadeTo(*v, 1.0, 0.2);
   advance(0.05);
   v->setAlpha(0.3);
   EXPECT_DOUBLE_EQ(0.3, v->presentationAlpha());
@@ -110,8 +104,7 @@ TEST_F(ViewAnimationTest, TransformAnimatesAboutThePivotAndRestarts) {
 
 TEST_F(ViewAnimationTest, ParametersSetAfterTheChangeStillApply) {
   // The duration belongs to the block, not to the moment of the change.
-  auto v = std::make_shared<View>(RectMake(0, 0, 10, 10));
-  v->setAlpha(0);
+  auto v = transparentView();
   View::beginAnimations("late");
   v->setAlpha(1);
   View::setAnimationDuration(1.0);
@@ -126,12 +119,7 @@ TEST_F(ViewAnimationTest, FlipShowsOldFaceFirstHalfAndNewFaceAfter) {
   auto tuner = std::make_shared<View>(RectMake(0, 0, 320, 480));
   auto settings = std::make_shared<View>(RectMake(0, 0, 320, 480));
   root->addSubview(tuner);
-  View::beginAnimations("flip");
-  View::setAnimationDuration(1.0);
-  View::setAnimationTransition(AnimationTransition::FlipFromRight, root.get(), true);
-  tuner->removeFromSuperview();
-  root->addSubview(settings);
-  View::commitAnimations();
+  flipSubviews(*root, *tuner, settings, AnimationTransition::FlipFromRight);
 
   ASSERT_EQ(1u, root->subviews().size());
   EXPECT_EQ(settings, root->subviews()[0]);  // the model swaps at once
@@ -151,9 +139,8 @@ TEST_F(ViewAnimationTest, FlipShowsOldFaceFirstHalfAndNewFaceAfter) {
 
 TEST_F(ViewAnimationTest, DestroyedViewLeavesNoAnimationBehind) {
   {
-    auto v = std::make_shared<View>(RectMake(0, 0, 10, 10));
-    v->setAlpha(0);
-    fadeTo(*v, 1, 0.5, AnimationCurve::Linear);
+    auto v = transparentView();
+    fadeTo(*v, 1, 0.5);
     EXPECT_TRUE(View::anyAnimationRunning());
   }
   EXPECT_FALSE(View::anyAnimationRunning());
@@ -161,7 +148,7 @@ TEST_F(ViewAnimationTest, DestroyedViewLeavesNoAnimationBehind) {
 
 TEST_F(ViewAnimationTest, UnchangedValueStartsNoAnimation) {
   auto v = std::make_shared<View>(RectMake(0, 0, 10, 10));
-  fadeTo(*v, 1.0, 0.2, AnimationCurve::Linear);  // already 1
+  fadeTo(*v, 1.0, 0.2);  // already 1
   EXPECT_FALSE(View::anyAnimationRunning());
   EXPECT_EQ(1, View::committedAnimationCount("fade"));
   EXPECT_EQ("fade", View::lastCommittedAnimationName());

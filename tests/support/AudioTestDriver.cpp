@@ -8,20 +8,13 @@
 
 namespace audiotest {
 
-ScopedSdlAudioDriver::ScopedSdlAudioDriver(const char* driver) {
-  const char* old = getenv("SDL_AUDIODRIVER");
-  hadDriver_ = old != nullptr;
-  if (old) previous_ = old;
+ScopedSdlAudioDriver::ScopedSdlAudioDriver(const char* driver) : env_("SDL_AUDIODRIVER", nullptr) {
   if (SDL_WasInit(SDL_INIT_AUDIO)) SDL_QuitSubSystem(SDL_INIT_AUDIO);
-  setenv("SDL_AUDIODRIVER", driver, 1);
+  env_.set(driver);
 }
 
 ScopedSdlAudioDriver::~ScopedSdlAudioDriver() {
   if (SDL_WasInit(SDL_INIT_AUDIO)) SDL_QuitSubSystem(SDL_INIT_AUDIO);
-  if (hadDriver_)
-    setenv("SDL_AUDIODRIVER", previous_.c_str(), 1);
-  else
-    unsetenv("SDL_AUDIODRIVER");
 }
 
 std::string makeTempDirectory(const std::string& tag) {

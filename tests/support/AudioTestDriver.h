@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "tests/support/Scoped.h"
+
 namespace audiotest {
 
 // Runs SDL audio on the given driver ("dummy": devices that deliver silence;
@@ -16,8 +18,7 @@ class ScopedSdlAudioDriver {
   ScopedSdlAudioDriver& operator=(const ScopedSdlAudioDriver&) = delete;
 
  private:
-  bool hadDriver_;
-  std::string previous_;
+  test_support::ScopedEnv env_;
 };
 
 // A fresh, empty directory under the system's temporary directory.

@@ -14,6 +14,8 @@
 #include "platform/Preferences.h"
 #include "platform/RunLoop.h"
 #include "platform/View.h"
+#include "tests/support/ManualClockTest.h"
+#include "tests/support/Scoped.h"
 
 // A source that delivers exactly the frames a test hands it, on the calling
 // thread, and counts what the controller asks of it.
@@ -66,24 +68,17 @@ inline std::vector<int16_t> makeTone(double frequency, int frames, int64_t& phas
 
 // The tuner screen on the manual clock, with its own preferences store and
 // a test source in place of the microphone.
-class TunerScreenFixture : public ::testing::Test {
+class TunerScreenFixture : public ManualRunLoopTest {
  protected:
   void SetUp() override {
-    platform::RunLoop::currentRunLoop().removeAllTimers();
-    clock = &platform::RunLoop::currentRunLoop().useManualClock();
-    platform::View::resetAnimationCounts();
-    char tmpl[] = "/tmp/quillon-screen-XXXXXX";
-    ASSERT_NE(nullptr, mkdtemp(tmpl));
-    dir = tmpl;
+    ManualRunLoopTest::SetUp();
     preferences = std::make_unique<platform::Preferences>(dir);
   }
 
   void TearDown() override {
     controller.reset();
     sourceRef.reset();
-    platform::RunLoop::currentRunLoop().removeAllTimers();
-    platform::RunLoop::currentRunLoop().setClock(std::make_shared<platform::RealClock>());
-    std::filesystem::remove_all(dir);
+    ManualRunLoopTest::TearDown();
   }
 
   // Makes the controller and loads its view, as the root controller does.
@@ -114,8 +109,7 @@ class TunerScreenFixture : public ::testing::Test {
     }
   }
 
-  platform::ManualClock* clock = nullptr;
-  std::string dir;
+  test_support::TempDir dir{"screen"};
   std::unique_ptr<platform::Preferences> preferences;
   std::shared_ptr<MainViewController> controller;
   std::shared_ptr<TestAudioSource> sourceRef;

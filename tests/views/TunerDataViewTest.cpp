@@ -1,14 +1,15 @@
-#include <cairo.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <vector>
 
 #include "audio/AudioSampleBuffer.h"
 #include "common/Tuning.h"
 #include "platform/Font.h"
 #include "platform/Render.h"
+#include "tests/support/Canvas.h"
 #include "views/TunerDataView.h"
 
 namespace {
@@ -29,36 +30,24 @@ class TestTunerDataView : public TunerDataView {
   const TuningData* selected_;
 };
 
-struct Rgb {
-  int r, g, b;
-};
+using Rgb = test_support::Pixel;
 
 // The tuner screen (320 x 480 portrait, black) with the data view over it,
 // rendered offscreen at twice the size; pixels are looked up at points of
 // the view's own landscape drawing (X along the 480 points, Y down).
 class Screen {
  public:
-  explicit Screen(const std::shared_ptr<TunerDataView>& view) {
-    auto root = std::make_shared<platform::View>(platform::RectMake(0, 0, 320, 480));
-    root->setBackgroundColor(platform::Color::blackColor());
-    root->addSubview(view);
-    surface_ = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 640, 960);
-    cairo_t* cr = cairo_create(surface_);
-    platform::renderViewTree(*root, cr, kScale);
-    cairo_destroy(cr);
-    cairo_surface_flush(surface_);
+  explicit Screen(const std::shared_ptr<TunerDataView>& view)
+      : root_(std::make_shared<platform::View>(platform::RectMake(0, 0, 320, 480))) {
+    root_->setBackgroundColor(platform::Color::blackColor());
+    root_->addSubview(view);
+    canvas_.emplace(*root_, kScale);
   }
-  ~Screen() { cairo_surface_destroy(surface_); }
 
   // Drawing point (X, Y) is portrait point (Y + 40, 480 - X).
   Rgb at(double X, double Y) const {
-    const int px = static_cast<int>(std::floor((Y + 40.0) * kScale));
-    const int py = static_cast<int>(std::floor((480.0 - X) * kScale));
-    const auto* row =
-        cairo_image_surface_get_data(surface_) + py * cairo_image_surface_get_stride(surface_);
-    const uint32_t argb = reinterpret_cast<const uint32_t*>(row)[px];
-    return Rgb{static_cast<int>((argb >> 16) & 0xFF), static_cast<int>((argb >> 8) & 0xFF),
-               static_cast<int>(argb & 0xFF)};
+    return canvas_->at(static_cast<int>(std::floor((Y + 40.0) * kScale)),
+                       static_cast<int>(std::floor((480.0 - X) * kScale)));
   }
 
   // Pixels of the drawing rectangle [X0, X1) x [Y0, Y1), one per half point.
@@ -70,7 +59,8 @@ class Screen {
   }
 
  private:
-  cairo_surface_t* surface_;
+  std::shared_ptr<platform::View> root_;
+  std::optional<test_support::Canvas> canvas_;
 };
 
 bool near(Rgb want, Rgb got, int tolerance = 3) {
@@ -120,17 +110,8 @@ Tuning::TuningDataList violinRows(const std::vector<std::vector<float>>& levels)
   return rows;
 }
 
-// Where the columns must be for the widest name of `rows`: w = (330 - m) / 8,
-// cells from m + 20 with 10 points between them, the score 5 points after
-// the gap that follows the last cell.
-TunerDataView::Layout expectedLayout(double m) {
-  TunerDataView::Layout layout{};
-  layout.cellWidth = (330.0 - m) / 8.0;
-  layout.firstCellX = m + 20.0;
-  layout.scoreX = m + 20.0 + 8.0 * (layout.cellWidth + 10.0) + 5.0;
-  return layout;
-}
-
+// The widest "name frequency" text of `rows`, which sets the columns (their
+// arithmetic is checked on its own below).
 double widestName(const Tuning::TuningDataList& rows) {
   auto font = platform::Font::fontWithName("Helvetica", 14.0);
   double m = 0;
@@ -166,7 +147,7 @@ class TunerDataViewRenderTest : public ::testing::Test {
          {}});
     selected = rows[2].get();
     view = std::make_shared<TestTunerDataView>(platform::RectMake(0, 0, 320, 480), rows, selected);
-    layout = expectedLayout(widestName(rows));
+    layout = TunerDataView::layoutForNameWidth(widestName(rows));
   }
 
   // A point in the lower part of cell (i, j), below its label.
@@ -255,7 +236,7 @@ TEST(TunerDataViewEngineTest, ShowsTheEnginesSelection) {
   ASSERT_NE(nullptr, tuner);
   tuner->setTargetTuning(Tuning::tuningForId("violin"));
   auto view = TunerDataView::initWithFrame(platform::RectMake(0, 0, 320, 480), tuner.get());
-  const auto layout = expectedLayout(widestName(tuner->tuningData()));
+  const auto layout = TunerDataView::layoutForNameWidth(widestName(tuner->tuningData()));
   const double barX = layout.cellX(0) - 4;
 
   {

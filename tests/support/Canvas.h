@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cairo.h>
+
+#include <cstdint>
+
+#include "platform/Render.h"
+#include "platform/View.h"
+
+namespace test_support {
+
+struct Pixel {
+  int r = 0, g = 0, b = 0, a = 0;
+};
+
+// A view tree rendered offscreen at `scale` pixels per point into memory
+// (ARGB32, premultiplied), with its pixels readable.
+class Canvas {
+ public:
+  Canvas(platform::View& root, double scale) {
+    surface_ = cairo_image_surface_create(CAIRO_FORMAT_ARGB32,
+                                          static_cast<int>(root.bounds().size.width * scale),
+                                          static_cast<int>(root.bounds().size.height * scale));
+    cairo_t* cr = cairo_create(surface_);
+    platform::renderViewTree(root, cr, scale);
+    cairo_destroy(cr);
+    cairo_surface_flush(surface_);
+  }
+  ~Canvas() { cairo_surface_destroy(surface_); }
+  Canvas(const Canvas&) = delete;
+  Canvas& operator=(const Canvas&) = delete;
+
+  Pixel at(int x, int y) const {
+    const unsigned char* row =
+        cairo_image_surface_get_data(surface_) + y * cairo_image_surface_get_stride(surface_);
+    const uint32_t v = reinterpret_cast<const uint32_t*>(row)[x];
+    return Pixel{static_cast<int>((v >> 16) & 255), static_cast<int>((v >> 8) & 255),
+                 static_cast<int>(v & 255), static_cast<int>(v >> 24)};
+  }
+
+ private:
+  cairo_surface_t* surface_;
+};
+
+}  // namespace test_support
