@@ -140,6 +140,9 @@ struct Application::Sdl {
   // Whether the picture in the texture is whole (false until the first
   // full drawing, and again after the texture is made anew).
   bool pictureValid = false;
+  // Whether the renderer draws into memory that keeps the last picture
+  // (SDL's software renderer on the window's surface).
+  bool keepsPicture = false;
   // Where the animated views were in the last picture, and where those that
   // finished (and were purged) since then came to rest, in root points: with
   // where they are now, all that an animation frame must draw again.
@@ -296,6 +299,9 @@ bool Application::openWindow() {
     Log("cannot draw into the window: %s", SDL_GetError());
     return false;
   }
+  SDL_RendererInfo info;
+  sdl->keepsPicture =
+      SDL_GetRendererInfo(sdl->renderer, &info) == 0 && (info.flags & SDL_RENDERER_SOFTWARE) != 0;
   SDL_SetWindowMinimumSize(sdl->window, 160, 160);
   setWindowIcon(sdl->window, options_.iconName);
   sdl_ = std::move(sdl);
@@ -481,15 +487,28 @@ void Application::draw(bool whole) {
   }
   sdl_->pictureValid = true;
 
-  // Black bars where the picture leaves room; a picture filling the window
-  // covers every pixel anyway.
-  if (place.x > 0.5 || place.y > 0.5 || tw < dw || th < dh) {
-    SDL_SetRenderDrawColor(sdl_->renderer, 0, 0, 0, 255);
-    SDL_RenderClear(sdl_->renderer);
+  // SDL's software renderer draws into the window's own memory, which keeps
+  // the last picture: then only the redrawn part needs copying there.
+  const bool placedOnPixels = place.x == std::floor(place.x) && place.y == std::floor(place.y);
+  if (!whole && sdl_->keepsPicture && placedOnPixels) {
+    // The redrawn part in the texture's pixels (turned: upright (x, y) is at
+    // (width - y, x)).
+    const SDL_Rect part =
+        turned ? SDL_Rect{tw - y1, x0, y1 - y0, x1 - x0} : SDL_Rect{x0, y0, x1 - x0, y1 - y0};
+    const SDL_Rect dst = {static_cast<int>(place.x) + part.x, static_cast<int>(place.y) + part.y,
+                          part.w, part.h};
+    if (part.w > 0 && part.h > 0) SDL_RenderCopy(sdl_->renderer, sdl_->texture, &part, &dst);
+  } else {
+    // Black bars where the picture leaves room; a picture filling the window
+    // covers every pixel anyway.
+    if (place.x > 0.5 || place.y > 0.5 || tw < dw || th < dh) {
+      SDL_SetRenderDrawColor(sdl_->renderer, 0, 0, 0, 255);
+      SDL_RenderClear(sdl_->renderer);
+    }
+    const SDL_FRect dst = {static_cast<float>(place.x), static_cast<float>(place.y),
+                           static_cast<float>(tw), static_cast<float>(th)};
+    SDL_RenderCopyF(sdl_->renderer, sdl_->texture, nullptr, &dst);
   }
-  const SDL_FRect dst = {static_cast<float>(place.x), static_cast<float>(place.y),
-                         static_cast<float>(tw), static_cast<float>(th)};
-  SDL_RenderCopyF(sdl_->renderer, sdl_->texture, nullptr, &dst);
   SDL_RenderPresent(sdl_->renderer);
 
   ++framesDrawn_;
