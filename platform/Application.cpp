@@ -140,6 +140,7 @@ struct Application::Sdl {
   // Whether the picture in the texture is whole (false until the first
   // full drawing, and again after the texture is made anew).
   bool pictureValid = false;
+  bool wasTurning = false;  // a flip transition was in the last picture
   // Whether the renderer draws into memory that keeps the last picture
   // (SDL's software renderer on the window's surface).
   bool keepsPicture = false;
@@ -413,7 +414,11 @@ void Application::draw(bool whole) {
   // is drawn, turned and copied again: the needle's swing covers a small part
   // of the screen, and the rest of the picture stays as it was.
   std::vector<Rect> now = animatedRects(*window_);
-  whole = whole || !sdl_->pictureValid || View::anyTransitionRunning();
+  // A flip draws the turning face beyond the view's bounds: drawn whole while
+  // it turns and once more after, when it has come to rest.
+  const bool turning = View::anyTransitionRunning();
+  whole = whole || !sdl_->pictureValid || turning || sdl_->wasTurning;
+  sdl_->wasTurning = turning;
   int x0 = 0, y0 = 0, x1 = uw, y1 = uh;
   if (!whole) {
     double minX = INFINITY, minY = INFINITY, maxX = -INFINITY, maxY = -INFINITY;
