@@ -13,6 +13,7 @@
 #include "platform/RunLoop.h"
 #include "platform/Screen.h"
 #include "platform/View.h"
+#include "views/TunerDataView.h"
 #include "views/TunerView.h"
 
 std::mutex collectionBufferMutex;
@@ -109,6 +110,9 @@ void MainViewController::refreshTuner(platform::Timer&) {
     tuner_->processSampleBuffer(*displaySampleBuffer_);
   }
   if (tunerView_) tunerView_->refresh();
+  // The data view draws the analysis straight from the engine: each pass
+  // changes it.
+  if (tunerDataView_) tunerDataView_->setNeedsDisplay();
 }
 
 void MainViewController::startRecording(void*) {

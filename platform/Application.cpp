@@ -11,6 +11,7 @@
 #include "platform/Log.h"
 #include "platform/Render.h"
 #include "platform/RunLoop.h"
+#include "platform/Window.h"
 
 namespace platform {
 
@@ -106,6 +107,23 @@ void setWindowIcon(SDL_Window* window, const std::string& iconName) {
   cairo_surface_destroy(png);
 }
 
+Rect unionRect(const Rect& a, const Rect& b) {
+  if (a.isEmpty()) return b;
+  if (b.isEmpty()) return a;
+  const double x0 = std::min(a.minX(), b.minX()), y0 = std::min(a.minY(), b.minY());
+  return RectMake(x0, y0, std::max(a.maxX(), b.maxX()) - x0, std::max(a.maxY(), b.maxY()) - y0);
+}
+
+// Where every animated view of `root`'s tree is drawn now, in root points.
+std::vector<Rect> animatedRects(const View& root) {
+  std::vector<Rect> rects;
+  for (View* v : View::animatedViews()) {
+    Rect r = renderedExtentInRoot(*v, root);
+    if (!r.isEmpty()) rects.push_back(r);
+  }
+  return rects;
+}
+
 }  // namespace
 
 struct Application::Sdl {
@@ -119,6 +137,18 @@ struct Application::Sdl {
   int textureHeight = 0;
   bool wasAnimating = false;
   Uint32 lastFrameTicks = 0;
+  // Whether the picture in the texture is whole (false until the first
+  // full drawing, and again after the texture is made anew).
+  bool pictureValid = false;
+  bool wasTurning = false;  // a flip transition was in the last picture
+  // Whether the renderer draws into memory that keeps the last picture
+  // (SDL's software renderer on the window's surface).
+  bool keepsPicture = false;
+  // Where the animated views were in the last picture, and where those that
+  // finished (and were purged) since then came to rest, in root points: with
+  // where they are now, all that an animation frame must draw again.
+  std::vector<Rect> lastAnimatedRects;
+  Rect settledRect;
 
   ~Sdl() {
     if (surface) cairo_surface_destroy(surface);
@@ -270,6 +300,9 @@ bool Application::openWindow() {
     Log("cannot draw into the window: %s", SDL_GetError());
     return false;
   }
+  SDL_RendererInfo info;
+  sdl->keepsPicture =
+      SDL_GetRendererInfo(sdl->renderer, &info) == 0 && (info.flags & SDL_RENDERER_SOFTWARE) != 0;
   SDL_SetWindowMinimumSize(sdl->window, 160, 160);
   setWindowIcon(sdl->window, options_.iconName);
   sdl_ = std::move(sdl);
@@ -282,7 +315,7 @@ void Application::closeWindow() {
 }
 
 int Application::waitTimeoutMillis() const {
-  if (needsDisplay_ || window_->needsDisplay()) return 0;
+  if (needsDisplay_ || window_->needsDisplay() || !window_->damage().isEmpty()) return 0;
   int timeout = -1;  // sleep until an event
   if (sdl_->wasAnimating) {
     const int sinceFrame = static_cast<int>(SDL_GetTicks() - sdl_->lastFrameTicks);
@@ -331,7 +364,7 @@ void Application::handleEvent(const void* e) {
   }
 }
 
-void Application::draw() {
+void Application::draw(bool whole) {
   int dw = 0, dh = 0;
   if (SDL_GetRendererOutputSize(sdl_->renderer, &dw, &dh) != 0 || dw <= 0 || dh <= 0) return;
   // Frames are paced from their start, so drawing time does not slow them.
@@ -359,6 +392,7 @@ void Application::draw() {
     }
     sdl_->textureWidth = tw;
     sdl_->textureHeight = th;
+    sdl_->pictureValid = false;
     if (!sdl_->texture || cairo_surface_status(sdl_->surface) != CAIRO_STATUS_SUCCESS) {
       Log("cannot make a %dx%d picture: %s", tw, th, SDL_GetError());
       if (sdl_->texture) SDL_DestroyTexture(sdl_->texture);
@@ -370,56 +404,116 @@ void Application::draw() {
 
   // A screen read in landscape is drawn upright and then turned as a whole:
   // every image and text drawn straight takes pixman's fast paths, and one
-  // exact quarter-turn copy costs less than turning each of them (half the
-  // time of a frame while the needle moves).
+  // exact quarter-turn copy costs less than turning each of them.
   const bool turned = orientation_ == Orientation::LandscapeTopRight && sdl_->portrait;
-  cairo_t* cr = cairo_create(turned ? sdl_->portrait : sdl_->surface);
-  cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-  cairo_set_source_rgb(cr, 0, 0, 0);
-  cairo_paint(cr);
-  cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
-  renderViewTree(*window_, cr, scale);
-  cairo_destroy(cr);
-  if (turned) {
-    cairo_surface_flush(sdl_->portrait);
-    // Turned straight into the texture's memory, which saves copying the
-    // finished picture once more. cairo's ARGB32 is native-endian 32-bit
-    // ARGB, SDL's ARGB8888 too.
-    void* texturePixels = nullptr;
-    int pitch = 0;
-    if (SDL_LockTexture(sdl_->texture, nullptr, &texturePixels, &pitch) == 0) {
-      cairo_surface_t* target = cairo_image_surface_create_for_data(
-          static_cast<unsigned char*>(texturePixels), CAIRO_FORMAT_ARGB32, tw, th, pitch);
-      cr = cairo_create(target);
-      // A quarter turn clockwise: portrait (x, y) lands at (width - y, x),
-      // written out exactly so that pixman copies instead of resampling.
-      cairo_matrix_t quarterTurn;
-      cairo_matrix_init(&quarterTurn, 0, 1, -1, 0, tw, 0);
-      cairo_transform(cr, &quarterTurn);
-      cairo_set_source_surface(cr, sdl_->portrait, 0, 0);
-      cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-      cairo_paint(cr);
-      cairo_destroy(cr);
-      cairo_surface_flush(target);
-      cairo_surface_destroy(target);
-      SDL_UnlockTexture(sdl_->texture);
-    }
-  } else {
-    cairo_surface_flush(sdl_->surface);
-    // cairo's ARGB32 is native-endian 32-bit ARGB, SDL's ARGB8888 too.
-    SDL_UpdateTexture(sdl_->texture, nullptr, cairo_image_surface_get_data(sdl_->surface),
-                      cairo_image_surface_get_stride(sdl_->surface));
-  }
+  cairo_surface_t* upright = turned ? sdl_->portrait : sdl_->surface;
+  const int uw = cairo_image_surface_get_width(upright);
+  const int uh = cairo_image_surface_get_height(upright);
 
-  // Black bars where the picture leaves room; a picture filling the window
-  // covers every pixel anyway.
-  if (place.x > 0.5 || place.y > 0.5 || tw < dw || th < dh) {
-    SDL_SetRenderDrawColor(sdl_->renderer, 0, 0, 0, 255);
-    SDL_RenderClear(sdl_->renderer);
+  // While only animations move, only where the animated views were and are
+  // is drawn, turned and copied again: the needle's swing covers a small part
+  // of the screen, and the rest of the picture stays as it was.
+  std::vector<Rect> now = animatedRects(*window_);
+  // A flip draws the turning face beyond the view's bounds: drawn whole while
+  // it turns and once more after, when it has come to rest.
+  const bool turning = View::anyTransitionRunning();
+  whole = whole || !sdl_->pictureValid || turning || sdl_->wasTurning;
+  sdl_->wasTurning = turning;
+  int x0 = 0, y0 = 0, x1 = uw, y1 = uh;
+  if (!whole) {
+    double minX = INFINITY, minY = INFINITY, maxX = -INFINITY, maxY = -INFINITY;
+    std::vector<Rect> damaged = sdl_->lastAnimatedRects;
+    damaged.insert(damaged.end(), now.begin(), now.end());
+    if (!window_->damage().isEmpty()) damaged.push_back(window_->damage());
+    if (!sdl_->settledRect.isEmpty()) damaged.push_back(sdl_->settledRect);
+    for (const Rect& r : damaged) {
+      minX = std::min(minX, r.minX());
+      minY = std::min(minY, r.minY());
+      maxX = std::max(maxX, r.maxX());
+      maxY = std::max(maxY, r.maxY());
+    }
+    // Two pixels more on every side for antialiased edges and smoothing.
+    x0 = std::max(0, static_cast<int>(std::floor(minX * scale)) - 2);
+    y0 = std::max(0, static_cast<int>(std::floor(minY * scale)) - 2);
+    x1 = std::min(uw, static_cast<int>(std::ceil(maxX * scale)) + 2);
+    y1 = std::min(uh, static_cast<int>(std::ceil(maxY * scale)) + 2);
   }
-  const SDL_FRect dst = {static_cast<float>(place.x), static_cast<float>(place.y),
-                         static_cast<float>(tw), static_cast<float>(th)};
-  SDL_RenderCopyF(sdl_->renderer, sdl_->texture, nullptr, &dst);
+  sdl_->lastAnimatedRects = std::move(now);
+  window_->clearDamage();
+  sdl_->settledRect = Rect{};
+
+  if (x1 > x0 && y1 > y0) {
+    cairo_t* cr = cairo_create(upright);
+    if (!whole) {
+      cairo_rectangle(cr, x0, y0, x1 - x0, y1 - y0);
+      cairo_clip(cr);
+    }
+    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+    cairo_set_source_rgb(cr, 0, 0, 0);
+    cairo_paint(cr);
+    cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
+    renderViewTree(*window_, cr, scale);
+    cairo_destroy(cr);
+    cairo_surface_flush(upright);
+    if (turned) {
+      // Turned straight into the texture's memory, which saves copying the
+      // finished picture once more. cairo's ARGB32 is native-endian 32-bit
+      // ARGB, SDL's ARGB8888 too.
+      void* texturePixels = nullptr;
+      int pitch = 0;
+      if (SDL_LockTexture(sdl_->texture, nullptr, &texturePixels, &pitch) == 0) {
+        cairo_surface_t* target = cairo_image_surface_create_for_data(
+            static_cast<unsigned char*>(texturePixels), CAIRO_FORMAT_ARGB32, tw, th, pitch);
+        cr = cairo_create(target);
+        // A quarter turn clockwise: portrait (x, y) lands at (width - y, x),
+        // written out exactly so that pixman copies instead of resampling.
+        cairo_matrix_t quarterTurn;
+        cairo_matrix_init(&quarterTurn, 0, 1, -1, 0, tw, 0);
+        cairo_transform(cr, &quarterTurn);
+        // The redrawn part only, given in upright pixels: its turned
+        // rectangle is pixel-aligned too.
+        cairo_rectangle(cr, x0, y0, x1 - x0, y1 - y0);
+        cairo_clip(cr);
+        cairo_set_source_surface(cr, sdl_->portrait, 0, 0);
+        cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+        cairo_paint(cr);
+        cairo_destroy(cr);
+        cairo_surface_flush(target);
+        cairo_surface_destroy(target);
+        SDL_UnlockTexture(sdl_->texture);
+      }
+    } else {
+      // cairo's ARGB32 is native-endian 32-bit ARGB, SDL's ARGB8888 too.
+      const int stride = cairo_image_surface_get_stride(sdl_->surface);
+      const SDL_Rect part = {x0, y0, x1 - x0, y1 - y0};
+      SDL_UpdateTexture(sdl_->texture, &part,
+                        cairo_image_surface_get_data(sdl_->surface) + y0 * stride + 4 * x0, stride);
+    }
+  }
+  sdl_->pictureValid = true;
+
+  // SDL's software renderer draws into the window's own memory, which keeps
+  // the last picture: then only the redrawn part needs copying there.
+  const bool placedOnPixels = place.x == std::floor(place.x) && place.y == std::floor(place.y);
+  if (!whole && sdl_->keepsPicture && placedOnPixels) {
+    // The redrawn part in the texture's pixels (turned: upright (x, y) is at
+    // (width - y, x)).
+    const SDL_Rect part =
+        turned ? SDL_Rect{tw - y1, x0, y1 - y0, x1 - x0} : SDL_Rect{x0, y0, x1 - x0, y1 - y0};
+    const SDL_Rect dst = {static_cast<int>(place.x) + part.x, static_cast<int>(place.y) + part.y,
+                          part.w, part.h};
+    if (part.w > 0 && part.h > 0) SDL_RenderCopy(sdl_->renderer, sdl_->texture, &part, &dst);
+  } else {
+    // Black bars where the picture leaves room; a picture filling the window
+    // covers every pixel anyway.
+    if (place.x > 0.5 || place.y > 0.5 || tw < dw || th < dh) {
+      SDL_SetRenderDrawColor(sdl_->renderer, 0, 0, 0, 255);
+      SDL_RenderClear(sdl_->renderer);
+    }
+    const SDL_FRect dst = {static_cast<float>(place.x), static_cast<float>(place.y),
+                           static_cast<float>(tw), static_cast<float>(th)};
+    SDL_RenderCopyF(sdl_->renderer, sdl_->texture, nullptr, &dst);
+  }
   SDL_RenderPresent(sdl_->renderer);
 
   ++framesDrawn_;
@@ -447,19 +541,28 @@ int Application::run(ApplicationDelegate* delegate) {
       while (!quit_ && SDL_PollEvent(&event)) handleEvent(&event);
     }
     if (quit_) break;
-    if (loop.fireDueTimers() > 0) needsDisplay_ = true;
+    // Timers change the picture through the views they change, which say so
+    // (and say where); a timer that changes nothing visible costs no picture.
+    loop.fireDueTimers();
 
     const bool animating = View::anyAnimationRunning();
     // One more picture after the last animation ends, so it rests exactly at
     // its final value.
+    bool animationFrame = false;
     if (animating || sdl_->wasAnimating) {
-      if (static_cast<int>(SDL_GetTicks() - sdl_->lastFrameTicks) >= kFrameMillis || !animating) {
-        needsDisplay_ = true;
-      }
+      animationFrame =
+          static_cast<int>(SDL_GetTicks() - sdl_->lastFrameTicks) >= kFrameMillis || !animating;
     }
-    if (needsDisplay_ || window_->needsDisplay()) {
-      draw();
+    const bool whole = needsDisplay_ || window_->needsDisplay();
+    if (whole || animationFrame || !window_->damage().isEmpty()) {
+      draw(whole);
       sdl_->wasAnimating = animating;
+    } else {
+      // Animations purged now may have come to rest since the last picture:
+      // that place is drawn with the next. One rectangle holds them all, so
+      // that a long wait adds up to nothing.
+      for (const Rect& r : animatedRects(*window_))
+        sdl_->settledRect = unionRect(sdl_->settledRect, r);
     }
     View::purgeFinishedAnimations();
   }

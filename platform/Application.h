@@ -143,7 +143,8 @@ class Application {
   void closeWindow();
   void handleEvent(const void* event);
   int waitTimeoutMillis() const;
-  void draw();
+  // Draws a new picture: the whole of it, or only what animations moved.
+  void draw(bool whole);
 
   ApplicationOptions options_;
   std::shared_ptr<Window> window_;

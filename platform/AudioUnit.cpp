@@ -75,15 +75,18 @@ SDL_AudioFormat sdlFormat(const AudioStreamBasicDescription& f) {
   return big ? AUDIO_S16MSB : AUDIO_S16LSB;
 }
 
-// SDL's period: a power of two near 1/40 s for capture (the analysis wants
-// steady small blocks; the server buffers capture anyway) and 1/10 s for
-// playback (a busy machine must not starve the device), never above the
-// maximum frames per slice.
+// SDL's period: the largest power of two within about 1/10 s, for capture
+// and playback alike. Every period wakes SDL's device thread and the sound
+// server, so a long one is what keeps listening cheap; capture latency stays
+// under 0.1 s, and a busy machine cannot starve playback. Playback never goes
+// above the maximum frames per slice; capture may, since its block is handed
+// to the input callback in slices of at most that many frames anyway.
 uint16_t periodFrames(double rate, uint32_t maxFrames, bool capture) {
-  const double target = rate / (capture ? 40.0 : 10.0);
+  const double target = rate / 10.0;
   uint32_t n = 64;
   while (n * 2 <= target && n * 2 <= 16384) n *= 2;
-  return static_cast<uint16_t>(std::max<uint32_t>(1, std::min(n, maxFrames)));
+  if (!capture) n = std::min(n, maxFrames);
+  return static_cast<uint16_t>(std::max<uint32_t>(1, n));
 }
 
 std::mutex registryMutex;

@@ -31,14 +31,29 @@ class Button : public Control {
   std::shared_ptr<Image> currentBackgroundImage() const;
 
   // A plain title, drawn centred (used by bar buttons); empty by default.
-  void setTitle(const std::string& title) { title_ = title; }
+  void setTitle(const std::string& title) {
+    title_ = title;
+    setNeedsDisplay();
+  }
   const std::string& title() const { return title_; }
-  void setTitleFont(std::shared_ptr<Font> font) { titleFont_ = std::move(font); }
-  void setTitleColor(const Color& c) { titleColor_ = c; }
+  void setTitleFont(std::shared_ptr<Font> font) {
+    titleFont_ = std::move(font);
+    setNeedsDisplay();
+  }
+  void setTitleColor(const Color& c) {
+    titleColor_ = c;
+    setNeedsDisplay();
+  }
 
   EdgeInsets contentEdgeInsets() const { return insets_; }
-  void setContentEdgeInsets(const EdgeInsets& e) { insets_ = e; }
-  void setAdjustsImageWhenDisabled(bool b) { adjustsWhenDisabled_ = b; }
+  void setContentEdgeInsets(const EdgeInsets& e) {
+    insets_ = e;
+    setNeedsDisplay();
+  }
+  void setAdjustsImageWhenDisabled(bool b) {
+    adjustsWhenDisabled_ = b;
+    setNeedsDisplay();
+  }
   void setAdjustsImageWhenHighlighted(bool b) { adjustsWhenHighlighted_ = b; }
   void setShowsTouchWhenHighlighted(bool b) { showsTouch_ = b; }
   bool adjustsImageWhenDisabled() const { return adjustsWhenDisabled_; }

@@ -50,7 +50,10 @@ class Control : public View {
   void sendActionsForControlEvents(unsigned events);
 
   bool isEnabled() const { return enabled_; }
-  void setEnabled(bool enabled) { enabled_ = enabled; }
+  void setEnabled(bool enabled) {
+    enabled_ = enabled;
+    setNeedsDisplay();
+  }
   bool isSelected() const { return selected_; }
   virtual void setSelected(bool selected) {
     selected_ = selected;
@@ -64,9 +67,15 @@ class Control : public View {
   unsigned state() const;
 
   ControlContentHorizontalAlignment contentHorizontalAlignment() const { return hAlign_; }
-  void setContentHorizontalAlignment(ControlContentHorizontalAlignment a) { hAlign_ = a; }
+  void setContentHorizontalAlignment(ControlContentHorizontalAlignment a) {
+    hAlign_ = a;
+    setNeedsDisplay();
+  }
   ControlContentVerticalAlignment contentVerticalAlignment() const { return vAlign_; }
-  void setContentVerticalAlignment(ControlContentVerticalAlignment a) { vAlign_ = a; }
+  void setContentVerticalAlignment(ControlContentVerticalAlignment a) {
+    vAlign_ = a;
+    setNeedsDisplay();
+  }
 
   // A disabled control takes no touches.
   View* hitTest(Point p) override;

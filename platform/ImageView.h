@@ -15,7 +15,10 @@ class ImageView : public View {
   ImageView(const Rect& frame, std::shared_ptr<Image> image);
 
   const std::shared_ptr<Image>& image() const { return image_; }
-  void setImage(std::shared_ptr<Image> image) { image_ = std::move(image); }
+  void setImage(std::shared_ptr<Image> image) {
+    image_ = std::move(image);
+    setNeedsDisplay();
+  }
 
   void drawRect(const Rect& rect) override;
 

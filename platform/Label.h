@@ -19,15 +19,30 @@ class Label : public View {
   const std::string& text() const { return text_; }
   void setText(const std::string& text);
   const std::shared_ptr<Font>& font() const { return font_; }
-  void setFont(std::shared_ptr<Font> font) { font_ = std::move(font); }
+  void setFont(std::shared_ptr<Font> font) {
+    font_ = std::move(font);
+    setNeedsDisplay();
+  }
   Color textColor() const { return textColor_; }
-  void setTextColor(const Color& c) { textColor_ = c; }
+  void setTextColor(const Color& c) {
+    textColor_ = c;
+    setNeedsDisplay();
+  }
   TextAlignment textAlignment() const { return alignment_; }
-  void setTextAlignment(TextAlignment a) { alignment_ = a; }
+  void setTextAlignment(TextAlignment a) {
+    alignment_ = a;
+    setNeedsDisplay();
+  }
   Color shadowColor() const { return shadowColor_; }
-  void setShadowColor(const Color& c) { shadowColor_ = c; }
+  void setShadowColor(const Color& c) {
+    shadowColor_ = c;
+    setNeedsDisplay();
+  }
   Size shadowOffset() const { return shadowOffset_; }
-  void setShadowOffset(Size s) { shadowOffset_ = s; }
+  void setShadowOffset(Size s) {
+    shadowOffset_ = s;
+    setNeedsDisplay();
+  }
 
   void drawRect(const Rect& rect) override;
 

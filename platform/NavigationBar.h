@@ -56,7 +56,10 @@ class NavigationBar : public View {
   explicit NavigationBar(const Rect& frame);
 
   BarStyle barStyle() const { return style_; }
-  void setBarStyle(BarStyle style) { style_ = style; }
+  void setBarStyle(BarStyle style) {
+    style_ = style;
+    setNeedsDisplay();
+  }
   void pushNavigationItem(std::shared_ptr<NavigationItem> item, bool animated);
   NavigationItem* topItem() const { return items_.empty() ? nullptr : items_.back().get(); }
   // The button standing for the top item's right bar button, if any.

@@ -136,7 +136,72 @@ void renderView(View& v, cairo_t* cr, double scale, bool isRoot) {
   }
   cairo_restore(cr);
 }
+// Maps a non-root view's coordinates to its superview's, as renderView
+// places it: about its centre, turned by its presentation transform.
+cairo_matrix_t viewToSuperview(const View& v) {
+  cairo_matrix_t m;
+  cairo_matrix_init_translate(&m, v.center().x, v.center().y);
+  Transform3D t = v.presentationTransform();
+  if (!Transform3DIsIdentity(t)) {
+    cairo_matrix_t turn;
+    cairo_matrix_init(&turn, t.m11, t.m12, t.m21, t.m22, t.m41, t.m42);
+    cairo_matrix_multiply(&m, &turn, &m);
+  }
+  Rect b = v.bounds();
+  cairo_matrix_translate(&m, -b.size.width * 0.5, -b.size.height * 0.5);
+  return m;
+}
+
+struct Extent {
+  double minX = INFINITY, minY = INFINITY, maxX = -INFINITY, maxY = -INFINITY;
+  void add(double x, double y) {
+    minX = std::min(minX, x);
+    minY = std::min(minY, y);
+    maxX = std::max(maxX, x);
+    maxY = std::max(maxY, y);
+  }
+};
+
+bool drawnAtAll(const View& v) {
+  return !v.isHidden() && v.presentationAlpha() > 0.002;
+}
+
+// Adds the corners of `v` and of every visible subview below it, mapped by
+// `toRoot` (v's coordinates to the root's).
+void addSubtreeExtent(const View& v, const cairo_matrix_t& toRoot, Extent& extent) {
+  if (!drawnAtAll(v)) return;
+  Rect b = v.bounds();
+  const double xs[] = {0, b.size.width}, ys[] = {0, b.size.height};
+  for (double x : xs) {
+    for (double y : ys) {
+      double px = x, py = y;
+      cairo_matrix_transform_point(&toRoot, &px, &py);
+      extent.add(px, py);
+    }
+  }
+  for (const auto& sub : v.subviews()) {
+    cairo_matrix_t m = viewToSuperview(*sub);
+    cairo_matrix_multiply(&m, &m, &toRoot);
+    addSubtreeExtent(*sub, m, extent);
+  }
+}
 }  // namespace
+
+Rect renderedExtentInRoot(const View& view, const View& root) {
+  cairo_matrix_t toRoot;
+  cairo_matrix_init_identity(&toRoot);
+  const View* v = &view;
+  for (; v && v != &root; v = v->superview()) {
+    if (!drawnAtAll(*v)) return Rect{};
+    cairo_matrix_t m = viewToSuperview(*v);
+    cairo_matrix_multiply(&toRoot, &toRoot, &m);
+  }
+  if (v != &root || !drawnAtAll(root)) return Rect{};
+  Extent extent;
+  addSubtreeExtent(view, toRoot, extent);
+  if (!(extent.maxX > extent.minX) || !(extent.maxY > extent.minY)) return Rect{};
+  return RectMake(extent.minX, extent.minY, extent.maxX - extent.minX, extent.maxY - extent.minY);
+}
 
 void renderViewTree(View& root, cairo_t* cr, double scale) {
   cairo_save(cr);

@@ -15,6 +15,12 @@ namespace platform {
 // the run loop's clock) are drawn.
 void renderViewTree(View& root, cairo_t* cr, double scale);
 
+// The rectangle, in the coordinates of the root of `view`'s tree, that holds
+// everything renderViewTree draws for `view` and its subviews now (with the
+// presentation values of animations in flight). Empty when `view` is not
+// drawn under `root`. Used to redraw only what an animation moves.
+Rect renderedExtentInRoot(const View& view, const View& root);
+
 // Renders the tree offscreen into a PNG of bounds × scale pixels. No window or
 // display needed. Returns false (and logs) when the file cannot be written.
 bool renderToPNG(View& root, const std::string& path, double scale);

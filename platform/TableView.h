@@ -41,7 +41,10 @@ class TableViewCell : public View {
   void setText(const std::string& text) { textLabel_->setText(text); }
   Label* textLabel() const { return textLabel_.get(); }
   TableViewCellAccessoryType accessoryType() const { return accessory_; }
-  void setAccessoryType(TableViewCellAccessoryType a) { accessory_ = a; }
+  void setAccessoryType(TableViewCellAccessoryType a) {
+    accessory_ = a;
+    setNeedsDisplay();
+  }
   TableViewCellSelectionStyle selectionStyle() const { return selectionStyle_; }
   void setSelectionStyle(TableViewCellSelectionStyle s) { selectionStyle_ = s; }
 

@@ -5,6 +5,7 @@
 #include <map>
 #include <set>
 
+#include "platform/Render.h"
 #include "platform/Window.h"
 
 namespace platform {
@@ -150,6 +151,8 @@ void View::resizeSubviews(Size old) {
 }
 
 void View::setAlpha(double alpha) {
+  Window* w = window();
+  if (w) w->addDamage(renderedExtentInRoot(*this, *w));
   auto& reg = AnimationRegistry::shared();
   if (!reg.blocks.empty()) {
     auto& changed = reg.blocks.back().alphaChanged;
@@ -163,10 +166,12 @@ void View::setAlpha(double alpha) {
     alphaAnimation_.active = false;
   }
   alpha_ = alpha;
-  setNeedsDisplay();
+  if (w) w->addDamage(renderedExtentInRoot(*this, *w));
 }
 
 void View::setTransform(const Transform3D& t) {
+  Window* w = window();
+  if (w) w->addDamage(renderedExtentInRoot(*this, *w));
   auto& reg = AnimationRegistry::shared();
   if (!reg.blocks.empty()) {
     auto& changed = reg.blocks.back().transformChanged;
@@ -180,7 +185,7 @@ void View::setTransform(const Transform3D& t) {
     transformAnimation_.active = false;
   }
   transform_ = t;
-  setNeedsDisplay();
+  if (w) w->addDamage(renderedExtentInRoot(*this, *w));
 }
 
 double View::presentationAlpha() const {
@@ -412,6 +417,18 @@ bool View::anyAnimationRunning() {
   for (View* v : AnimationRegistry::shared().animating) {
     if (isRunning(v->alphaAnimation_, now) || isRunning(v->transformAnimation_, now)) return true;
     if (v->transition_ && now < v->transition_->start + v->transition_->duration) return true;
+  }
+  return false;
+}
+
+std::vector<View*> View::animatedViews() {
+  const auto& set = AnimationRegistry::shared().animating;
+  return {set.begin(), set.end()};
+}
+
+bool View::anyTransitionRunning() {
+  for (View* v : AnimationRegistry::shared().animating) {
+    if (v->runningTransition()) return true;
   }
   return false;
 }

@@ -152,6 +152,11 @@ class View : public std::enable_shared_from_this<View> {
   static bool anyAnimationRunning();
   // Drops finished animations (called by the app loop each frame; harmless).
   static void purgeFinishedAnimations();
+  // The views with an animation or transition not yet purged, finished or not:
+  // what may have moved on screen since the last picture.
+  static std::vector<View*> animatedViews();
+  // True while a flip transition of any view is still turning.
+  static bool anyTransitionRunning();
 
   // Flip transition in progress on this view: fraction done (0..1) and the
   // subviews shown before it, or none.

@@ -1,5 +1,7 @@
 #include "platform/Window.h"
 
+#include <algorithm>
+
 #include "platform/Screen.h"
 
 namespace platform {
@@ -11,6 +13,17 @@ Screen& Screen::mainScreen() {
 
 Window::Window(const Rect& frame) : View(frame) {
   setBackgroundColor(Color::blackColor());
+}
+
+void Window::addDamage(const Rect& r) {
+  if (r.isEmpty()) return;
+  if (damage_.isEmpty()) {
+    damage_ = r;
+    return;
+  }
+  const double x0 = std::min(damage_.minX(), r.minX()), y0 = std::min(damage_.minY(), r.minY());
+  damage_ = RectMake(x0, y0, std::max(damage_.maxX(), r.maxX()) - x0,
+                     std::max(damage_.maxY(), r.maxY()) - y0);
 }
 
 View* Window::touchDown(Point p) {

@@ -27,9 +27,17 @@ class Window : public View {
   bool needsDisplay() const { return needsDisplay_; }
   void setNeedsDisplayFlag(bool needs) { needsDisplay_ = needs; }
 
+  // Where a change of alpha or transform altered the picture (before and
+  // after, in window points), short of needing all of it drawn again; empty
+  // when nothing did. Cleared by the app loop with each picture.
+  void addDamage(const Rect& r);
+  const Rect& damage() const { return damage_; }
+  void clearDamage() { damage_ = Rect{}; }
+
  private:
   bool visible_ = false;
   bool needsDisplay_ = true;
+  Rect damage_;
   std::shared_ptr<View> touched_;
   View* touchedRaw_ = nullptr;
 };

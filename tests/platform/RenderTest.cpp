@@ -5,9 +5,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "ViewTestSupport.h"
 #include "platform/Bundle.h"
@@ -122,6 +124,128 @@ TEST_F(RenderTest, FlipShowsTheOldSubviewsUntilHalfway) {
     EXPECT_GT(c.at(50, 50).b, 100);
     EXPECT_EQ(0, c.at(50, 50).r);
   }
+}
+
+TEST_F(RenderTest, RenderedExtentHoldsTheTurnedViewWithItsSubviews) {
+  Window window(RectMake(0, 0, 320, 480));
+  auto parent = std::make_shared<View>(RectMake(100, 100, 100, 100));
+  window.addSubview(parent);
+  // A 40 × 10 bar centred in its parent, with a 10 × 10 tip sticking out of
+  // its right end; the bar turned a quarter about its centre (150, 150).
+  auto bar = std::make_shared<View>(RectMake(30, 45, 40, 10));
+  parent->addSubview(bar);
+  auto tip = std::make_shared<View>(RectMake(40, 0, 10, 10));
+  bar->addSubview(tip);
+  bar->setTransform(Transform3DRotate(Transform3DIdentity, M_PI / 2, 0, 0, 1));
+  Rect r = renderedExtentInRoot(*bar, window);
+  EXPECT_NEAR(145, r.minX(), 1e-9);
+  EXPECT_NEAR(155, r.maxX(), 1e-9);
+  EXPECT_NEAR(130, r.minY(), 1e-9);
+  EXPECT_NEAR(180, r.maxY(), 1e-9);  // the tip, 10 beyond the bar's end
+
+  // Drawn nowhere: hidden, hidden above, invisible, or not in the tree.
+  tip->setHidden(true);
+  EXPECT_NEAR(170, renderedExtentInRoot(*bar, window).maxY(), 1e-9);
+  EXPECT_TRUE(renderedExtentInRoot(*tip, window).isEmpty());
+  parent->setAlpha(0);
+  EXPECT_TRUE(renderedExtentInRoot(*bar, window).isEmpty());
+  parent->setAlpha(1);
+  bar->removeFromSuperview();
+  EXPECT_TRUE(renderedExtentInRoot(*bar, window).isEmpty());
+}
+
+// What the app loop does while only animations move: redraw the old picture
+// within the damage the setters reported plus where animated views are, and
+// compare with a whole new picture.
+TEST_F(RenderTest, RedrawingOnlyTheDamageGivesTheWholePicture) {
+  const double scale = 2;
+  Window window(RectMake(0, 0, 200, 150));
+  auto backdrop = std::make_shared<View>(RectMake(10, 10, 180, 130));
+  backdrop->setBackgroundColor(Color{0.2, 0.3, 0.4, 1});
+  window.addSubview(backdrop);
+  auto pivot = std::make_shared<View>(RectMake(60, 40, 80, 80));
+  window.addSubview(pivot);
+  auto needle = std::make_shared<View>(RectMake(38, 0, 4, 40));
+  needle->setBackgroundColor(Color::redColor());
+  pivot->addSubview(needle);
+  auto light = std::make_shared<View>(RectMake(150, 20, 30, 20));
+  light->setBackgroundColor(Color{0, 1, 0, 1});
+  light->setAlpha(0);
+  window.addSubview(light);
+
+  const int w = static_cast<int>(200 * scale), h = static_cast<int>(150 * scale);
+  auto whole = [&] {
+    cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
+    cairo_t* cr = cairo_create(s);
+    renderViewTree(window, cr, scale);
+    cairo_destroy(cr);
+    cairo_surface_flush(s);
+    return s;
+  };
+  cairo_surface_t* kept = whole();
+  window.clearDamage();
+  std::vector<Rect> lastAnimated;
+  auto redrawDamage = [&] {
+    Rect d = window.damage();
+    auto add = [&d](const Rect& r) {
+      if (r.isEmpty()) return;
+      if (d.isEmpty()) {
+        d = r;
+        return;
+      }
+      const double x0 = std::min(d.minX(), r.minX()), y0 = std::min(d.minY(), r.minY());
+      d = RectMake(x0, y0, std::max(d.maxX(), r.maxX()) - x0, std::max(d.maxY(), r.maxY()) - y0);
+    };
+    for (const Rect& r : lastAnimated) add(r);
+    lastAnimated.clear();
+    for (View* v : View::animatedViews()) {
+      lastAnimated.push_back(renderedExtentInRoot(*v, window));
+      add(lastAnimated.back());
+    }
+    window.clearDamage();
+    if (d.isEmpty()) return;
+    cairo_t* cr = cairo_create(kept);
+    const double x0 = std::floor(d.minX() * scale) - 2, y0 = std::floor(d.minY() * scale) - 2;
+    cairo_rectangle(cr, x0, y0, std::ceil(d.maxX() * scale) + 2 - x0,
+                    std::ceil(d.maxY() * scale) + 2 - y0);
+    cairo_clip(cr);
+    cairo_set_operator(cr, CAIRO_OPERATOR_CLEAR);
+    cairo_paint(cr);
+    cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
+    renderViewTree(window, cr, scale);
+    cairo_destroy(cr);
+    cairo_surface_flush(kept);
+  };
+  auto samePicture = [&] {
+    cairo_surface_t* fresh = whole();
+    const int stride = cairo_image_surface_get_stride(fresh);
+    int differing = 0;
+    for (int y = 0; y < h; ++y)
+      differing += memcmp(cairo_image_surface_get_data(fresh) + y * stride,
+                          cairo_image_surface_get_data(kept) + y * stride, 4 * w) != 0;
+    cairo_surface_destroy(fresh);
+    return differing;
+  };
+
+  // The needle swings from upright to a third of a turn while the light
+  // fades in; then it is set back at once, outside any animation.
+  View::beginAnimations("moveneedle");
+  View::setAnimationDuration(0.2);
+  needle->setTransform(Transform3DRotate(Transform3DIdentity, M_PI / 3, 0, 0, 1));
+  light->setAlpha(0.8);
+  View::commitAnimations();
+  for (int frame = 0; frame < 9; ++frame) {
+    advance(0.033);
+    redrawDamage();
+    EXPECT_EQ(0, samePicture()) << "frame " << frame;
+    View::purgeFinishedAnimations();
+  }
+  EXPECT_TRUE(View::animatedViews().empty());
+  needle->setTransform(Transform3DIdentity);
+  light->setAlpha(0);
+  redrawDamage();
+  EXPECT_EQ(0, samePicture());
+  cairo_surface_destroy(kept);
 }
 
 TEST_F(RenderTest, GraphicsStateSaveRestoreAndFillRect) {
