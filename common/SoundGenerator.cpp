@@ -48,7 +48,7 @@ void SoundGenerator::createDefaultAU() {
   AudioComponentDescription description{};
   description.componentType = kAudioUnitType_Output;
   description.componentSubType = kAudioUnitSubType_RemoteIO;
-  description.componentManufacturer = kAudioUnitManufacturer_Apple;
+  description.componentManufacturer = kAudioUnitManufacturer_System;
   description.componentFlags = 0;
   description.componentFlagsMask = 0;
   AudioComponent component = AudioComponentFindNext(nullptr, &description);

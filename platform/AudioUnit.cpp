@@ -20,7 +20,7 @@ namespace {
 
 // The one component there is: an I/O unit on SDL's default devices.
 AudioComponentRecord remoteIO{
-    {kAudioUnitType_Output, kAudioUnitSubType_RemoteIO, kAudioUnitManufacturer_Apple, 0, 0}};
+    {kAudioUnitType_Output, kAudioUnitSubType_RemoteIO, kAudioUnitManufacturer_System, 0, 0}};
 
 constexpr uint32_t kInputElement = 1;
 constexpr uint32_t kOutputElement = 0;

@@ -51,7 +51,7 @@ constexpr uint32_t fourCharCode(const char (&c)[5]) {
 // Component description
 constexpr uint32_t kAudioUnitType_Output = fourCharCode("auou");
 constexpr uint32_t kAudioUnitSubType_RemoteIO = fourCharCode("rioc");
-constexpr uint32_t kAudioUnitManufacturer_Apple = fourCharCode("appl");
+constexpr uint32_t kAudioUnitManufacturer_System = fourCharCode("appl");
 
 // Properties
 constexpr AudioUnitPropertyID kAudioUnitProperty_SampleRate = 2;
