@@ -12,7 +12,4 @@ add_custom_command(
   COMMENT "Drawing the bundle images"
   VERBATIM)
 add_custom_target(quillon_images_generate DEPENDS ${quillon_images_stamp})
-if(NOT TARGET quillon_resources)
-  add_custom_target(quillon_resources ALL)
-endif()
 add_dependencies(quillon_resources quillon_images_generate)

@@ -22,13 +22,4 @@ add_custom_command(
   VERBATIM)
 add_custom_target(quillon_note_resources DEPENDS ${quillon_note_files})
 
-if(NOT TARGET quillon_resources)
-  add_custom_target(quillon_resources ALL)
-endif()
 add_dependencies(quillon_resources quillon_note_resources)
-
-get_property(quillon_resources_installed GLOBAL PROPERTY QUILLON_RESOURCES_INSTALLED)
-if(NOT quillon_resources_installed)
-  install(DIRECTORY ${QUILLON_RESOURCE_DIR}/ DESTINATION ${CMAKE_INSTALL_DATADIR}/quillon)
-  set_property(GLOBAL PROPERTY QUILLON_RESOURCES_INSTALLED TRUE)
-endif()
