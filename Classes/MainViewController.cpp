@@ -4,8 +4,8 @@
 
 #include "Classes/RootViewController.h"
 #include "audio/AURemoteIOInputSource.h"
-#include "audio/AudioSampleBuffer.h"
 #include "audio/Sounds.h"
+#include "common/AudioSampleBuffer.h"
 #include "common/Tuning.h"
 #include "platform/Assert.h"
 #include "platform/Log.h"

@@ -7,7 +7,7 @@
 #include <ctime>
 #include <vector>
 
-#include "audio/AudioSampleBuffer.h"
+#include "common/AudioSampleBuffer.h"
 #include "common/Tuning.h"
 #include "platform/FFT.h"
 

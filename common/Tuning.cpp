@@ -7,7 +7,7 @@
 #include <new>
 #include <numbers>
 
-#include "audio/AudioSampleBuffer.h"
+#include "common/AudioSampleBuffer.h"
 #include "platform/Assert.h"
 #include "platform/FFT.h"
 #include "platform/Log.h"

@@ -6,7 +6,7 @@
 #include "Classes/MainViewController.h"
 #include "Classes/RootViewController.h"
 #include "audio/AiffAudioSource.h"
-#include "audio/AudioSampleBuffer.h"
+#include "common/AudioSampleBuffer.h"
 #include "common/Tuning.h"
 #include "platform/Log.h"
 #include "tests/support/AiffTestFiles.h"

@@ -11,7 +11,7 @@
 #include <thread>
 
 #include "audio/AURemoteIOInputSource.h"
-#include "audio/AudioSampleBuffer.h"
+#include "common/AudioSampleBuffer.h"
 #include "tests/support/AudioTestDriver.h"
 
 using namespace platform;

@@ -4,7 +4,7 @@
 #include <random>
 #include <vector>
 
-#include "audio/AudioSampleBuffer.h"
+#include "common/AudioSampleBuffer.h"
 #include "common/Tuning.h"
 #include "platform/FFT.h"
 #include "tests/support/AllocationCounter.h"

@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "audio/AURemoteIOInputSource.h"
-#include "audio/AudioSampleBuffer.h"
+#include "common/AudioSampleBuffer.h"
 #include "common/Tuning.h"
 #include "platform/Bundle.h"
 #include "platform/SystemSound.h"

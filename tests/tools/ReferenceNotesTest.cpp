@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "audio/AudioSampleBuffer.h"
+#include "common/AudioSampleBuffer.h"
 #include "common/Tuning.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-#include "audio/AudioSampleBuffer.h"
+#include "common/AudioSampleBuffer.h"
 #include "common/Tuning.h"
 #include "platform/Font.h"
 #include "platform/Render.h"

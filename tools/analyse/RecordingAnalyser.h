@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "audio/AiffAudioSource.h"
-#include "audio/AudioSampleBuffer.h"
+#include "common/AudioSampleBuffer.h"
 #include "common/Tuning.h"
 
 // What one refresh of the analysis found.

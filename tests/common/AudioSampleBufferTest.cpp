@@ -3,7 +3,7 @@
 #include <cstring>
 #include <vector>
 
-#include "audio/AudioSampleBuffer.h"
+#include "common/AudioSampleBuffer.h"
 
 namespace {
 std::vector<uint8_t> chunk(int length, uint8_t value) {

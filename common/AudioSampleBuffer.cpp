@@ -1,4 +1,4 @@
-#include "audio/AudioSampleBuffer.h"
+#include "common/AudioSampleBuffer.h"
 
 #include <cstring>
 #include <new>
