@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "common/SoundGenerator.h"
+#include "audio/SoundGenerator.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "common/SoundGenerator.h"
+#include "audio/SoundGenerator.h"
 #include "common/Tuning.h"
 
 namespace {

@@ -13,7 +13,7 @@
 #include <string>
 #include <thread>
 
-#include "common/SoundGenerator.h"
+#include "audio/SoundGenerator.h"
 #include "platform/RunLoop.h"
 #include "tools/quillon-tone/ToneArguments.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <thread>
 
-#include "common/SoundGenerator.h"
+#include "audio/SoundGenerator.h"
 #include "platform/RunLoop.h"
 #include "tests/support/ManualClockTest.h"
 #include "tests/support/Scoped.h"

@@ -1,10 +1,10 @@
-#include "common/SoundGenerator.h"
+#include "audio/SoundGenerator.h"
 
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 
-#include "common/AmplitudeAnimation.h"
+#include "audio/AmplitudeAnimation.h"
 #include "platform/Assert.h"
 
 using namespace platform;
@@ -43,7 +43,7 @@ SoundGenerator::~SoundGenerator() {
 }
 
 void SoundGenerator::createDefaultAU() {
-  QUILLON_ASSERT(outputUnit_ == nullptr, this, "common/SoundGenerator", "outputUnit == nil");
+  QUILLON_ASSERT(outputUnit_ == nullptr, this, "audio/SoundGenerator", "outputUnit == nil");
 
   AudioComponentDescription description{};
   description.componentType = kAudioUnitType_Output;

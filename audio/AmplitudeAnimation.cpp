@@ -1,4 +1,4 @@
-#include "common/AmplitudeAnimation.h"
+#include "audio/AmplitudeAnimation.h"
 
 AmplitudeAnimation::AmplitudeAnimation(float startValue, float targetValue)
     : startValue_(startValue), targetValue_(targetValue), currentValue_(startValue) {}

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "common/SoundGenerator.h"
+#include "audio/SoundGenerator.h"
 #include "platform/AudioUnit.h"
 #include "platform/RunLoop.h"
 #include "tests/support/AllocationCounter.h"

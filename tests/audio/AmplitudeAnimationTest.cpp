@@ -3,7 +3,7 @@
 #include <memory>
 #include <vector>
 
-#include "common/AmplitudeAnimation.h"
+#include "audio/AmplitudeAnimation.h"
 
 namespace {
 
