@@ -1,6 +1,6 @@
 #include "audio/AURemoteIOInputSource.h"
 
-#include "common/AiffIO.h"
+#include "audio/AiffIO.h"
 #include "platform/Log.h"
 #include "platform/Paths.h"
 

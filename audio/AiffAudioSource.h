@@ -3,8 +3,8 @@
 #include <memory>
 #include <string>
 
+#include "audio/AiffIO.h"
 #include "audio/AudioSource.h"
-#include "common/AiffIO.h"
 #include "platform/RunLoop.h"
 
 // Replays an AIFF/AIFC file at real-time pace: every 0.1 s of the current run

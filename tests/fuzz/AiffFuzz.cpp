@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "common/AiffIO.h"
+#include "audio/AiffIO.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;  // fmemopen wants at least one byte

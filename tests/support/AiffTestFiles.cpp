@@ -10,7 +10,7 @@
 #include <numbers>
 #include <stdexcept>
 
-#include "common/AiffIO.h"
+#include "audio/AiffIO.h"
 
 namespace aifftest {
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "common/AiffIO.h"
+#include "audio/AiffIO.h"
 #include "tests/support/AiffTestFiles.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // The assertions below catch callers that misuse a record (no open stream).
 // They are programming errors, so they stay on in release builds too.
 #undef NDEBUG
-#include "common/AiffIO.h"
+#include "audio/AiffIO.h"
 
 #include <algorithm>
 #include <bit>

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "common/AiffIO.h"
+#include "audio/AiffIO.h"
 #include "tests/support/AiffTestFiles.h"
 
 using aifftest::ChunkWriter;
