@@ -4,13 +4,13 @@
 #include <limits>
 #include <optional>
 
-#include "Classes/FlipsideView.h"
 #include "common/Tuning.h"
 #include "platform/Bundle.h"
 #include "platform/Label.h"
 #include "platform/Preferences.h"
 #include "platform/Screen.h"
 #include "platform/Slider.h"
+#include "views/FlipsideView.h"
 
 using platform::IndexPath;
 using platform::Rect;

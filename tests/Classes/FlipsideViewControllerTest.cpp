@@ -6,7 +6,6 @@
 #include <memory>
 #include <string>
 
-#include "Classes/FlipsideView.h"
 #include "Classes/FlipsideViewController.h"
 #include "common/Tuning.h"
 #include "platform/Bundle.h"
@@ -15,6 +14,7 @@
 #include "platform/Slider.h"
 #include "platform/TableView.h"
 #include "tests/support/Scoped.h"
+#include "views/FlipsideView.h"
 
 using platform::IndexPath;
 using platform::Preferences;

@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "Classes/FlipsideView.h"
 #include "Classes/FlipsideViewController.h"
 #include "Classes/MainViewController.h"
 #include "Classes/RootViewController.h"
@@ -18,6 +17,7 @@
 #include "platform/TableView.h"
 #include "platform/Thread.h"
 #include "tests/support/TunerScreenFixture.h"
+#include "views/FlipsideView.h"
 #include "views/NoteButton.h"
 #include "views/TunerDataView.h"
 #include "views/TunerView.h"

@@ -1,4 +1,4 @@
-#include "Classes/FlipsideView.h"
+#include "views/FlipsideView.h"
 
 std::shared_ptr<FlipsideView> FlipsideView::initWithFrame(const platform::Rect& frame) {
   return std::make_shared<FlipsideView>(frame);
