@@ -67,7 +67,7 @@ void MainViewController::viewDidLoad() {
   root->setBackgroundColor(platform::Color::blackColor());
   setView(root);
 
-  tunerView_ = TunerView::initWithFrame(frame, this);
+  tunerView_ = TunerView::initWithFrame(frame, tuner_.get(), this);
   root->addSubview(tunerView_);
 }
 
@@ -143,10 +143,10 @@ void MainViewController::toggleRecording(void* sender) {
   }
 }
 
-void MainViewController::setMode(int mode) {
+void MainViewController::setMode(TunerMode mode) {
   if (mode == mode_) return;
   mode_ = mode;
-  if (mode == 0) {
+  if (mode == TunerMode::tuner) {
     stopSound();
     startRecording();
   } else {
@@ -181,7 +181,7 @@ void MainViewController::viewWillAppear(bool) {
 }
 
 void MainViewController::viewDidAppear(bool) {
-  if (mode_ == 0) {
+  if (mode_ == TunerMode::tuner) {
     startRecording();
   } else {
     preLoadSounds();

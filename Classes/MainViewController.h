@@ -6,6 +6,7 @@
 
 #include "audio/AudioSource.h"
 #include "platform/ViewController.h"
+#include "views/TunerViewDelegate.h"
 
 class AudioSampleBuffer;
 class RootViewController;
@@ -27,8 +28,10 @@ extern std::mutex collectionBufferMutex;
 
 // The tuner screen's controller and the program's main loop: collects the
 // captured frames, analyses them four times a second and switches between
-// tuner mode (0, listening) and tone mode (1, reference notes).
-class MainViewController : public platform::ViewController, public AudioSourceDelegate {
+// tuner mode (listening) and tone mode (reference notes).
+class MainViewController : public platform::ViewController,
+                           public AudioSourceDelegate,
+                           public TunerViewDelegate {
  public:
   using AudioSourceFactory = std::function<std::shared_ptr<AudioSource>()>;
 
@@ -51,19 +54,19 @@ class MainViewController : public platform::ViewController, public AudioSourceDe
   void toggleRecording(void* sender = nullptr);
   void refreshTuner(platform::Timer& timer);
 
-  void startSound(const TargetNote& note);
+  void startSound(const TargetNote& note) override;
   void stopSound();
   void preLoadSounds();
 
-  int mode() const { return mode_; }
-  void setMode(int mode);
+  TunerMode mode() const override { return mode_; }
+  void setMode(TunerMode mode) override;
 
   void viewWillAppear(bool animated) override;
   void viewDidAppear(bool animated) override;
   void viewWillDisappear(bool animated) override;
   void didReceiveMemoryWarning() override;
 
-  void flipAction(platform::Control* sender = nullptr);
+  void flipAction(platform::Control* sender = nullptr) override;
 
   RootViewController* rootController() const { return rootController_; }
   void setRootController(RootViewController* root) { rootController_ = root; }
@@ -92,7 +95,7 @@ class MainViewController : public platform::ViewController, public AudioSourceDe
   std::shared_ptr<Sounds> sounds_;
   std::shared_ptr<Tuning> tuner_;
   bool recording_ = false;
-  int mode_ = 0;
+  TunerMode mode_ = TunerMode::tuner;
   std::shared_ptr<TunerView> tunerView_;
   std::shared_ptr<TunerDataView> tunerDataView_;
 };

@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "Classes/MainViewController.h"
 #include "common/Tuning.h"
 #include "platform/Assert.h"
 #include "platform/Image.h"
@@ -86,21 +85,20 @@ Transform3D TunerView::needleTransformForAngle(float angle) {
   return t;
 }
 
-std::shared_ptr<TunerView> TunerView::initWithFrame(const Rect& frame,
-                                                    MainViewController* viewController) {
-  auto view = std::make_shared<TunerView>(frame, viewController);
+std::shared_ptr<TunerView> TunerView::initWithFrame(const Rect& frame, Tuning* tuner,
+                                                    TunerViewDelegate* delegate) {
+  auto view = std::make_shared<TunerView>(frame, tuner, delegate);
   view->setupSubviewsWithContentFrame(frame);
   return view;
 }
 
-TunerView::TunerView(const Rect& frame, MainViewController* viewController)
-    : platform::View(frame), viewController_(viewController) {}
+TunerView::TunerView(const Rect& frame, Tuning* tuner, TunerViewDelegate* delegate)
+    : platform::View(frame), tuner_(tuner), delegate_(delegate) {}
 
 // ---- Needle and lights ---------------------------------------------------
 
 void TunerView::refresh() {
-  Tuning* tuner = viewController_->tuner();
-  auto selected = tuner->selectedNote();
+  auto selected = tuner_->selectedNote();
   if (!selected) {
     noteNameLabel_->setText("");
     hideNeedle();
@@ -109,7 +107,7 @@ void TunerView::refresh() {
     setSharpLight(false);
     return;
   }
-  float deviation = tuner->frequencyDeltaForNote(*selected);
+  float deviation = tuner_->frequencyDeltaForNote(*selected);
   float angle = needleAngleForDeviation(deviation);
   noteNameLabel_->setText(selected->targetNote()->name());
   revealNeedle();
@@ -171,7 +169,7 @@ void TunerView::setSharpLight(bool on) {
 
 void TunerView::updateCalibrationLabel() {
   char text[32];
-  snprintf(text, sizeof text, "%d Hz", viewController_->tuner()->calibration());
+  snprintf(text, sizeof text, "%d Hz", tuner_->calibration());
   calibrationLabel_->setText(text);
 }
 
@@ -235,7 +233,7 @@ void TunerView::setupSubviewsWithContentFrame(const Rect&) {
   calibrationLabel_->setTransform(landscape);
   needleView_->setTransform(landscape);
 
-  makeNoteButtonsForTuning(*viewController_->tuner()->targetTuning());
+  makeNoteButtonsForTuning(*tuner_->targetTuning());
 
   addSubview(background);
   addSubview(hashMarkView_);
@@ -286,7 +284,7 @@ std::shared_ptr<Button> TunerView::makeInfoButton() {
   button->setContentEdgeInsets({10, 10, 10, 10});
   centreContent(*button);
   button->setImage(image, kNormal);
-  button->addTarget(viewController_, &MainViewController::flipAction, kTouchDown);
+  button->addTarget(delegate_, &TunerViewDelegate::flipAction, kTouchDown);
   button->setShowsTouchWhenHighlighted(true);
   return button;
 }
@@ -325,7 +323,7 @@ void TunerView::reloadNoteButtons() {
     for (auto& button : *noteButtons_) button->removeFromSuperview();
   }
   noteButtons_.reset();
-  makeNoteButtonsForTuning(*viewController_->tuner()->targetTuning());
+  makeNoteButtonsForTuning(*tuner_->targetTuning());
   for (auto& button : *noteButtons_) addSubview(button);
 }
 
@@ -334,18 +332,18 @@ void TunerView::setEveryNoteButtonSelected(bool selected) {
 }
 
 void TunerView::modeButtonPressed(Button*) {
-  if (viewController_->mode() == 0) {
+  if (delegate_->mode() == TunerMode::tuner) {
     modeButton_->setImage(Image::imageNamed("tone-mode.png"), kNormal);
-    viewController_->setMode(1);
+    delegate_->setMode(TunerMode::tone);
     hideNeedle();
     noteNameLabel_->setText("");
     autoButton_->setHidden(true);
     setEveryNoteButtonSelected(false);
   } else {
     modeButton_->setImage(Image::imageNamed("tuner-mode.png"), kNormal);
-    viewController_->setMode(0);
+    delegate_->setMode(TunerMode::tuner);
     autoButton_->setHidden(false);
-    viewController_->tuner()->setManualNoteSelection(kAutomatic);
+    tuner_->setManualNoteSelection(kAutomatic);
     autoButton_->setSelected(true);
     setEveryNoteButtonSelected(false);
   }
@@ -354,18 +352,18 @@ void TunerView::modeButtonPressed(Button*) {
 void TunerView::noteButtonPressed(NoteButton* pressed) {
   if (!pressed) return;
   auto note = pressed->targetNote();
-  if (viewController_->mode() != 0) {
-    if (note) viewController_->startSound(*note);
+  if (delegate_->mode() != TunerMode::tuner) {
+    if (note) delegate_->startSound(*note);
     return;
   }
-  viewController_->tuner()->setManualNoteSelection(note);
+  tuner_->setManualNoteSelection(note);
   autoButton_->setSelected(false);
   setEveryNoteButtonSelected(false);
   pressed->setSelected(true);
 }
 
 void TunerView::autoButtonPressed(Button*) {
-  if (viewController_->mode() == 0) viewController_->tuner()->setManualNoteSelection(kAutomatic);
+  if (delegate_->mode() == TunerMode::tuner) tuner_->setManualNoteSelection(kAutomatic);
   autoButton_->setSelected(true);
   setEveryNoteButtonSelected(false);
 }

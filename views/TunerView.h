@@ -9,10 +9,11 @@
 #include "platform/ImageView.h"
 #include "platform/Label.h"
 #include "platform/View.h"
+#include "views/TunerViewDelegate.h"
 
 class HashMarkView;
-class MainViewController;
 class NoteButton;
+class Tuning;
 struct TuningDictionary;
 
 // The tuner screen: the dial, the needle, the three lights, the note name and
@@ -32,9 +33,12 @@ class TunerView : public platform::View {
   // anticlockwise for the landscape reading.
   static platform::Transform3D needleTransformForAngle(float angle);
 
-  static std::shared_ptr<TunerView> initWithFrame(const platform::Rect& frame,
-                                                  MainViewController* viewController);
-  TunerView(const platform::Rect& frame, MainViewController* viewController);
+  // Shows what `tuner` finds and asks `delegate` for the rest. Neither is
+  // owned: the controller that makes this view owns the engine and outlives
+  // the view.
+  static std::shared_ptr<TunerView> initWithFrame(const platform::Rect& frame, Tuning* tuner,
+                                                  TunerViewDelegate* delegate);
+  TunerView(const platform::Rect& frame, Tuning* tuner, TunerViewDelegate* delegate);
 
   void refresh();
   void setNeedle(float angle);
@@ -59,9 +63,6 @@ class TunerView : public platform::View {
 
   void drawRect(const platform::Rect& rect) override;
 
-  MainViewController* viewController() const { return viewController_; }
-  void setViewController(MainViewController* controller) { viewController_ = controller; }
-
   platform::Label* noteNameLabel() const { return noteNameLabel_.get(); }
   platform::Label* calibrationLabel() const { return calibrationLabel_.get(); }
   platform::ImageView* needleView() const { return needleView_.get(); }
@@ -82,7 +83,8 @@ class TunerView : public platform::View {
   void fadeLight(signed char& flag, bool on, platform::View& light, const char* animation);
   void setEveryNoteButtonSelected(bool selected);
 
-  MainViewController* viewController_;
+  Tuning* tuner_;
+  TunerViewDelegate* delegate_;
   std::shared_ptr<platform::Label> noteNameLabel_;
   std::shared_ptr<platform::Label> calibrationLabel_;
   std::shared_ptr<platform::ImageView> needleView_;

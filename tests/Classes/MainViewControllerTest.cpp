@@ -129,15 +129,15 @@ TEST_F(MainViewControllerTest, StartingTwiceLeavesOneTimerAndStoppingAlwaysStops
 TEST_F(MainViewControllerTest, SettingTheCurrentModeChangesNothing) {
   MainViewController& c = load();
   c.viewDidAppear(true);
-  c.setMode(0);
+  c.setMode(TunerMode::tuner);
   EXPECT_EQ(1, source->starts);
   EXPECT_EQ(0, source->stops);
   EXPECT_EQ(1u, RunLoop::currentRunLoop().timerCount());
 
-  c.setMode(1);
+  c.setMode(TunerMode::tone);
   Sounds* loaded = c.sounds();
   ASSERT_NE(nullptr, loaded);
-  c.setMode(1);
+  c.setMode(TunerMode::tone);
   EXPECT_EQ(loaded, c.sounds()) << "no reload of the sounds";
   EXPECT_EQ(1, source->stops);
 }
@@ -145,8 +145,8 @@ TEST_F(MainViewControllerTest, SettingTheCurrentModeChangesNothing) {
 TEST_F(MainViewControllerTest, ToneModeStopsCaptureAndPreloadsAMemoryWarningDropsTheSounds) {
   MainViewController& c = load();
   c.viewDidAppear(true);
-  c.setMode(1);
-  EXPECT_EQ(1, c.mode());
+  c.setMode(TunerMode::tone);
+  EXPECT_EQ(TunerMode::tone, c.mode());
   EXPECT_FALSE(c.recording());
   EXPECT_EQ(0u, RunLoop::currentRunLoop().timerCount());
   EXPECT_NE(nullptr, c.sounds());
@@ -162,7 +162,7 @@ TEST_F(MainViewControllerTest, ToneModeStopsCaptureAndPreloadsAMemoryWarningDrop
   EXPECT_NE(nullptr, c.sounds());
 
   // Back to tuner mode: sounds gone, capture and the refresh timer back.
-  c.setMode(0);
+  c.setMode(TunerMode::tuner);
   EXPECT_EQ(nullptr, c.sounds());
   EXPECT_TRUE(c.recording());
   EXPECT_EQ(2, source->starts);
@@ -172,7 +172,7 @@ TEST_F(MainViewControllerTest, ToneModeStopsCaptureAndPreloadsAMemoryWarningDrop
 TEST_F(MainViewControllerTest, DisappearingStopsEverythingAndReappearingRestoresTheMode) {
   MainViewController& c = load();
   c.viewDidAppear(true);
-  c.setMode(1);
+  c.setMode(TunerMode::tone);
   c.viewWillDisappear(true);
   EXPECT_EQ(nullptr, c.sounds());
   EXPECT_FALSE(c.recording());
@@ -188,7 +188,7 @@ TEST_F(MainViewControllerTest, DisappearingStopsEverythingAndReappearingRestores
   EXPECT_FALSE(c.recording());
 
   c.viewWillDisappear(true);
-  c.setMode(0);  // as the mode button would, while away: capture starts
+  c.setMode(TunerMode::tuner);  // as the mode button would, while away: capture starts
   c.viewWillDisappear(true);
   c.viewDidAppear(true);
   EXPECT_TRUE(c.recording());
@@ -226,8 +226,8 @@ TEST_F(MainViewControllerTest, FlipActionAsksTheRootControllerToFlip) {
 TEST_F(MainViewControllerTest, DestroyingWhileListeningStopsTheSourceAndTheTimer) {
   MainViewController& c = load();
   c.viewDidAppear(true);
-  c.setMode(1);
-  c.setMode(0);
+  c.setMode(TunerMode::tone);
+  c.setMode(TunerMode::tuner);
   ASSERT_EQ(1, source->stops);
   controller.reset();
   EXPECT_EQ(0u, RunLoop::currentRunLoop().timerCount());

@@ -313,9 +313,9 @@ TEST_F(RootViewControllerTest, KeysWorkTheTunerScreensControls) {
   EXPECT_FALSE(key(keyForCharacter('7'))) << "a guitar has six strings";
 
   EXPECT_TRUE(key(keyForCharacter('m')));
-  EXPECT_EQ(1, mainController->mode());
+  EXPECT_EQ(TunerMode::tone, mainController->mode());
   EXPECT_TRUE(key(keyForCharacter('m')));
-  EXPECT_EQ(0, mainController->mode());
+  EXPECT_EQ(TunerMode::tuner, mainController->mode());
 
   EXPECT_FALSE(key(keyForCharacter('m'), platform::KeyModifierControl));
   EXPECT_FALSE(key(keyForCharacter('i'), platform::KeyModifierAlt));
@@ -377,7 +377,7 @@ TEST_F(RootViewControllerTest, KeysWorkTheSettingsScreensControls) {
   EXPECT_EQ(Tuning::definedTunings()[1], mainController->tuner()->targetTuning());
   EXPECT_FALSE(key(keyForCharacter('6')));
   EXPECT_FALSE(key(keyForCharacter('m'))) << "the tuner screen's keys rest here";
-  EXPECT_EQ(0, mainController->mode());
+  EXPECT_EQ(TunerMode::tuner, mainController->mode());
 
   EXPECT_TRUE(key(Key::Return));
   EXPECT_FALSE(root->isShowingFlipside());

@@ -361,7 +361,7 @@ TEST_F(TunerViewTest, NoteAndAutoButtonsKeepTheSelectionRule) {
     } else {
       view().modeButtonPressed(view().modeButton());
     }
-    if (controller->mode() == 0) {
+    if (controller->mode() == TunerMode::tuner) {
       expectSelectionRule(view(), tuner());
     } else {
       EXPECT_TRUE(view().autoButton()->isHidden());
@@ -383,7 +383,7 @@ TEST_F(TunerViewTest, ModeSwitchingHidesAndShowsWhatItShould) {
             view().modeButton()->image(platform::ControlStateNormal));
 
   view().modeButtonPressed(view().modeButton());
-  EXPECT_EQ(1, controller->mode());
+  EXPECT_EQ(TunerMode::tone, controller->mode());
   EXPECT_EQ(Image::imageNamed("tone-mode.png"),
             view().modeButton()->image(platform::ControlStateNormal));
   EXPECT_TRUE(view().autoButton()->isHidden());
@@ -400,7 +400,7 @@ TEST_F(TunerViewTest, ModeSwitchingHidesAndShowsWhatItShould) {
   for (const auto& b : view().noteButtons()) EXPECT_FALSE(b->isSelected());
 
   view().modeButtonPressed(view().modeButton());
-  EXPECT_EQ(0, controller->mode());
+  EXPECT_EQ(TunerMode::tuner, controller->mode());
   EXPECT_TRUE(controller->recording());
   EXPECT_EQ(Image::imageNamed("tuner-mode.png"),
             view().modeButton()->image(platform::ControlStateNormal));
@@ -417,7 +417,7 @@ TEST_F(TunerViewTest, TheButtonsActOnTouchDown) {
   v.autoButton()->sendActionsForControlEvents(platform::ControlEventTouchDown);
   EXPECT_EQ(nullptr, tuner().manualNoteSelection());
   v.modeButton()->sendActionsForControlEvents(platform::ControlEventTouchDown);
-  EXPECT_EQ(1, controller->mode());
+  EXPECT_EQ(TunerMode::tone, controller->mode());
 }
 
 TEST_F(TunerViewTest, ReturningFromSettingsShowsAutomaticSelection) {
