@@ -1,7 +1,9 @@
 # quillon_layer(<target> DEPS <targets...>)
 # One static library per source folder, holding every .cpp in it (main.cpp
 # excluded). A folder with no sources yet becomes an interface library so the
-# layers above can already link against it.
+# layers above can already link against it. DEPS names exactly the layers the
+# folder's files include, all of them below it (platform < common < audio <
+# views < Classes < tools); tests/layers/LayeringTest.cpp holds both to that.
 function(quillon_layer target)
   cmake_parse_arguments(L "" "" "DEPS" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
