@@ -203,11 +203,3 @@ platform::Slider* FlipsideViewController::calibrationSlider() const {
   }
   return nullptr;
 }
-
-bool FlipsideViewController::shouldAutorotateToInterfaceOrientation(int orientation) {
-  return orientation == 1;
-}
-
-void FlipsideViewController::didReceiveMemoryWarning() {
-  platform::ViewController::didReceiveMemoryWarning();
-}

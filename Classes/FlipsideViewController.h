@@ -56,9 +56,6 @@ class FlipsideViewController : public platform::ViewController,
   // The slider's value-changed action.
   void sliderChanged(platform::Slider* sender);
 
-  bool shouldAutorotateToInterfaceOrientation(int orientation) override;
-  void didReceiveMemoryWarning() override;
-
   const std::shared_ptr<Tuning>& tuner() const { return tuner_; }
   void setTuner(std::shared_ptr<Tuning> tuner) { tuner_ = std::move(tuner); }
 

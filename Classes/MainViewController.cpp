@@ -193,12 +193,6 @@ void MainViewController::viewWillDisappear(bool) {
   stopRecording();
 }
 
-void MainViewController::didReceiveMemoryWarning() {
-  platform::ViewController::didReceiveMemoryWarning();
-  platform::Log("Low Memory Warning received");
-  sounds_.reset();
-}
-
 void MainViewController::flipAction(platform::Control*) {
   if (rootController_) rootController_->toggleView();
 }

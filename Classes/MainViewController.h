@@ -64,7 +64,6 @@ class MainViewController : public platform::ViewController,
   void viewWillAppear(bool animated) override;
   void viewDidAppear(bool animated) override;
   void viewWillDisappear(bool animated) override;
-  void didReceiveMemoryWarning() override;
 
   void flipAction(platform::Control* sender = nullptr) override;
 

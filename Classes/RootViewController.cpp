@@ -131,14 +131,6 @@ void RootViewController::turnWindowForReader() {
   }
 }
 
-bool RootViewController::shouldAutorotateToInterfaceOrientation(int orientation) {
-  return orientation == 1;
-}
-
-void RootViewController::didReceiveMemoryWarning() {
-  platform::ViewController::didReceiveMemoryWarning();
-}
-
 bool RootViewController::keyDown(Key key, unsigned modifiers) {
   if (!isViewLoaded() || !mainViewController_) return false;
   if (modifiers & (platform::KeyModifierAlt | platform::KeyModifierSuper)) return false;

@@ -40,9 +40,6 @@ class RootViewController : public platform::ViewController {
   // the left back to the tuner.
   virtual void toggleView();
 
-  bool shouldAutorotateToInterfaceOrientation(int orientation) override;
-  void didReceiveMemoryWarning() override;
-
   // The keyboard's way to every control of the screen showing (the
   // application's quit keys never get here). Returns whether the key was used.
   bool keyDown(platform::Key key, unsigned modifiers);

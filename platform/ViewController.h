@@ -27,9 +27,6 @@ class ViewController {
   virtual void viewDidAppear(bool) {}
   virtual void viewWillDisappear(bool) {}
   virtual void viewDidDisappear(bool) {}
-  virtual void didReceiveMemoryWarning() {}
-  // Orientation 1 is portrait.
-  virtual bool shouldAutorotateToInterfaceOrientation(int orientation) { return orientation == 1; }
 
  private:
   std::shared_ptr<View> view_;

@@ -384,15 +384,4 @@ TEST_F(RootViewControllerTest, KeysWorkTheSettingsScreensControls) {
   EXPECT_EQ(6u, tunerView().noteButtons().size()) << "drop-D guitar";
 }
 
-TEST_F(RootViewControllerTest, BothControllersAcceptOnlyPortrait) {
-  launch();
-  toggle();
-  for (platform::ViewController* c : {static_cast<platform::ViewController*>(root.get()),
-                                      static_cast<platform::ViewController*>(settingsController)}) {
-    EXPECT_TRUE(c->shouldAutorotateToInterfaceOrientation(1));
-    for (int orientation : {2, 3, 4})
-      EXPECT_FALSE(c->shouldAutorotateToInterfaceOrientation(orientation));
-  }
-}
-
 }  // namespace
