@@ -5,7 +5,6 @@
 #include <optional>
 
 #include "common/Tuning.h"
-#include "platform/Bundle.h"
 #include "platform/Label.h"
 #include "platform/Preferences.h"
 #include "platform/Screen.h"
@@ -52,14 +51,8 @@ std::string hertzText(float value) {
 
 }  // namespace
 
-std::shared_ptr<FlipsideViewController> FlipsideViewController::initWithNibName(
-    const std::string& nibName, const platform::Bundle&, platform::Preferences* preferences) {
-  return std::make_shared<FlipsideViewController>(nibName, preferences);
-}
-
-FlipsideViewController::FlipsideViewController(std::string nibName,
-                                               platform::Preferences* preferences)
-    : nibName_(std::move(nibName)), preferences_(preferences) {}
+FlipsideViewController::FlipsideViewController(platform::Preferences* preferences)
+    : preferences_(preferences) {}
 
 FlipsideViewController::~FlipsideViewController() {
   // The table may outlive this controller in someone's view tree.
@@ -73,6 +66,8 @@ platform::Preferences& FlipsideViewController::preferences() const {
   return preferences_ ? *preferences_ : platform::Preferences::standardUserDefaults();
 }
 
+// What the settings screen's interface file held: a FlipsideView filling the
+// screen.
 void FlipsideViewController::loadView() {
   setView(FlipsideView::initWithFrame(platform::Screen::mainScreen().applicationFrame()));
 }

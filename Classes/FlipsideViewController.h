@@ -10,7 +10,6 @@
 class Tuning;
 
 namespace platform {
-class Bundle;
 class Label;
 class Preferences;
 class Slider;
@@ -31,14 +30,8 @@ class FlipsideViewController : public platform::ViewController,
                                public platform::TableViewDataSource,
                                public platform::TableViewDelegate {
  public:
-  // The controller of the interface file `nibName` (the app asks for
-  // "FlipsideView", whose top view is a FlipsideView filling the screen).
   // The preferences are the user's unless a store is given (tests).
-  static std::shared_ptr<FlipsideViewController> initWithNibName(
-      const std::string& nibName, const platform::Bundle& bundle,
-      platform::Preferences* preferences = nullptr);
-  explicit FlipsideViewController(std::string nibName = "FlipsideView",
-                                  platform::Preferences* preferences = nullptr);
+  explicit FlipsideViewController(platform::Preferences* preferences = nullptr);
   ~FlipsideViewController() override;
 
   void loadView() override;
@@ -59,7 +52,6 @@ class FlipsideViewController : public platform::ViewController,
   const std::shared_ptr<Tuning>& tuner() const { return tuner_; }
   void setTuner(std::shared_ptr<Tuning> tuner) { tuner_ = std::move(tuner); }
 
-  const std::string& nibName() const { return nibName_; }
   platform::TableView* tableView() const { return tableView_.get(); }
   platform::Label* calibrationLabel() const { return calibrationLabel_.get(); }
   // The slider of the calibration row as it is now (each rebuild of the row
@@ -71,7 +63,6 @@ class FlipsideViewController : public platform::ViewController,
   std::shared_ptr<platform::TableViewCell> calibrationCell(platform::TableView* tableView);
   std::shared_ptr<platform::TableViewCell> tuningCell(int row);
 
-  std::string nibName_;
   platform::Preferences* preferences_;
   std::shared_ptr<platform::TableView> tableView_;
   std::shared_ptr<platform::Label> calibrationLabel_;

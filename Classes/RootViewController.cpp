@@ -6,7 +6,6 @@
 #include "Classes/FlipsideViewController.h"
 #include "Classes/MainViewController.h"
 #include "common/Tuning.h"
-#include "platform/Bundle.h"
 #include "platform/NavigationBar.h"
 #include "platform/RunLoop.h"
 #include "platform/Slider.h"
@@ -29,10 +28,7 @@ constexpr int kMaximumCalibration = 460;
 
 RootViewController::RootViewController()
     : RootViewController([] { return std::make_shared<MainViewController>(); },
-                         [] {
-                           return FlipsideViewController::initWithNibName(
-                               "FlipsideView", platform::Bundle::mainBundle());
-                         }) {}
+                         [] { return std::make_shared<FlipsideViewController>(); }) {}
 
 RootViewController::RootViewController(MainViewControllerFactory makeMainViewController,
                                        FlipsideViewControllerFactory makeFlipsideViewController)

@@ -24,8 +24,8 @@ class RootViewController : public platform::ViewController {
   using MainViewControllerFactory = std::function<std::shared_ptr<MainViewController>()>;
   using FlipsideViewControllerFactory = std::function<std::shared_ptr<FlipsideViewController>()>;
 
-  // The app's screens: the microphone-fed tuner screen, and the settings
-  // screen of the interface file "FlipsideView".
+  // The app's screens: the microphone-fed tuner screen and the settings
+  // screen, both on the user's preferences.
   RootViewController();
   // Tests make the screens themselves (test sources, their own preferences).
   RootViewController(MainViewControllerFactory makeMainViewController,

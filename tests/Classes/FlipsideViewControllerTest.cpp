@@ -8,7 +8,6 @@
 
 #include "Classes/FlipsideViewController.h"
 #include "common/Tuning.h"
-#include "platform/Bundle.h"
 #include "platform/Label.h"
 #include "platform/Preferences.h"
 #include "platform/Slider.h"
@@ -41,8 +40,7 @@ class FlipsideViewControllerTest : public ::testing::Test {
   void TearDown() override { controller.reset(); }
 
   FlipsideViewController& load() {
-    controller = FlipsideViewController::initWithNibName(
-        "FlipsideView", platform::Bundle::mainBundle(), preferences.get());
+    controller = std::make_shared<FlipsideViewController>(preferences.get());
     controller->setTuner(tuner);
     controller->view();
     return *controller;

@@ -113,8 +113,8 @@ class RootViewControllerTest : public TunerScreenFixture {
         },
         [this] {
           ++settingsMade;
-          auto c = std::make_shared<RecordingFlipsideViewController>(
-              &log, "settings", "FlipsideView", preferences.get());
+          auto c = std::make_shared<RecordingFlipsideViewController>(&log, "settings",
+                                                                     preferences.get());
           settingsController = c.get();
           return c;
         });
