@@ -135,14 +135,6 @@ void MainViewController::stopRecording(void*) {
   recording_ = false;
 }
 
-void MainViewController::toggleRecording(void* sender) {
-  if (recording_) {
-    stopRecording(sender);
-  } else {
-    startRecording(sender);
-  }
-}
-
 void MainViewController::setMode(TunerMode mode) {
   if (mode == mode_) return;
   mode_ = mode;

@@ -51,7 +51,6 @@ class MainViewController : public platform::ViewController,
 
   void startRecording(void* sender = nullptr);
   void stopRecording(void* sender = nullptr);
-  void toggleRecording(void* sender = nullptr);
   void refreshTuner(platform::Timer& timer);
 
   void startSound(const TargetNote& note) override;
@@ -67,7 +66,6 @@ class MainViewController : public platform::ViewController,
 
   void flipAction(platform::Control* sender = nullptr) override;
 
-  RootViewController* rootController() const { return rootController_; }
   void setRootController(RootViewController* root) { rootController_ = root; }
   Tuning* tuner() const { return tuner_.get(); }
   // The engine as an owning reference, for the settings screen that shares it.
@@ -76,7 +74,6 @@ class MainViewController : public platform::ViewController,
   // What the tests and the data-view overlay look at.
   bool recording() const { return recording_; }
   TunerView* tunerView() const { return tunerView_.get(); }
-  AudioSource* audioSource() const { return audioSource_.get(); }
   Sounds* sounds() const { return sounds_.get(); }
   const platform::Timer* refreshTimer() const { return refreshTimer_.get(); }
   AudioSampleBuffer* displaySampleBuffer() const { return displaySampleBuffer_.get(); }

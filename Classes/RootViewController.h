@@ -44,12 +44,6 @@ class RootViewController : public platform::ViewController {
   // application's quit keys never get here). Returns whether the key was used.
   bool keyDown(platform::Key key, unsigned modifiers);
 
-  const std::shared_ptr<MainViewController>& mainViewController() const {
-    return mainViewController_;
-  }
-  const std::shared_ptr<FlipsideViewController>& flipsideViewController() const {
-    return flipsideViewController_;
-  }
   const std::shared_ptr<platform::NavigationBar>& flipsideNavigationBar() const {
     return flipsideNavigationBar_;
   }

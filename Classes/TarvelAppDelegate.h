@@ -26,11 +26,7 @@ class TarvelAppDelegate : public platform::ApplicationDelegate {
   // The defaults that answer for preferences the user never set.
   static void registerDefaults();
 
-  const std::shared_ptr<platform::Window>& window() const { return window_; }
   void setWindow(std::shared_ptr<platform::Window> window) { window_ = std::move(window); }
-  const std::shared_ptr<RootViewController>& rootViewController() const {
-    return rootViewController_;
-  }
   void setRootViewController(std::shared_ptr<RootViewController> controller) {
     rootViewController_ = std::move(controller);
   }

@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "platform/Log.h"
-#include "platform/Paths.h"
 
 namespace {
 constexpr double kReadInterval = 0.1;
@@ -13,9 +12,6 @@ constexpr double kReadInterval = 0.1;
 constexpr double kLowestRate = 1000;
 constexpr double kHighestRate = 384000;
 }  // namespace
-
-AiffAudioSource::AiffAudioSource()
-    : AiffAudioSource(platform::stringByAppendingPathComponent("/tmp", "audio.aiff")) {}
 
 AiffAudioSource::AiffAudioSource(std::string path) : path_(std::move(path)) {}
 

@@ -13,9 +13,7 @@
 // frames, until stopAudioUnit.
 class AiffAudioSource : public AudioSource {
  public:
-  // Reads "audio.aiff" in "/tmp".
-  AiffAudioSource();
-  // Reads the file at `path` (tools and tests).
+  // Reads the file at `path`.
   explicit AiffAudioSource(std::string path);
   ~AiffAudioSource() override;
   AiffAudioSource(const AiffAudioSource&) = delete;
@@ -33,11 +31,9 @@ class AiffAudioSource : public AudioSource {
   // The read timer's action: delivers up to 0.1 s of frames.
   void addSampleFrames();
 
-  const std::string& path() const { return path_; }
   // Why createAudioInput failed, for tools that report it themselves.
   const std::string& failureReason() const { return failureReason_; }
   const aiff_data* file() const { return aiffFile; }
-  bool isRunning() const { return readTimer != nullptr; }
 
  private:
   void allocateAudioBuffersForChannels(int count, int size);

@@ -11,7 +11,7 @@ AmplitudeAnimation::AmplitudeAnimation(float startValue, float targetValue, floa
 AmplitudeAnimation::AmplitudeAnimation(float startValue, float targetValue,
                                        std::shared_ptr<AmplitudeAnimation> nextAnimation)
     : AmplitudeAnimation(startValue, targetValue) {
-  nextAnimation_.store(std::move(nextAnimation));
+  nextAnimation_ = std::move(nextAnimation);
 }
 
 std::shared_ptr<AmplitudeAnimation> AmplitudeAnimation::initWithStartValue(float startValue,

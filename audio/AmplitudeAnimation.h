@@ -1,6 +1,5 @@
 #pragma once
 
-#include <atomic>
 #include <memory>
 
 // One linear ramp of a gain from a start value to a target value in eight
@@ -31,22 +30,14 @@ class AmplitudeAnimation {
   bool complete() const { return step_ == kSteps; }
   float currentValue() const { return currentValue_; }
 
-  std::shared_ptr<AmplitudeAnimation> nextAnimation() const { return nextAnimation_.load(); }
-  void setNextAnimation(std::shared_ptr<AmplitudeAnimation> next) {
-    nextAnimation_.store(std::move(next));
-  }
+  const std::shared_ptr<AmplitudeAnimation>& nextAnimation() const { return nextAnimation_; }
   float frequency() const { return frequency_; }
-  void setFrequency(float frequency) { frequency_ = frequency; }
-
-  float startValue() const { return startValue_; }
-  float targetValue() const { return targetValue_; }
-  int stepCount() const { return step_; }
 
  private:
   float frequency_ = 0.0f;
   float startValue_;
   float targetValue_;
   float currentValue_;
-  std::atomic<std::shared_ptr<AmplitudeAnimation>> nextAnimation_;
+  std::shared_ptr<AmplitudeAnimation> nextAnimation_;
   int step_ = 0;
 };

@@ -4,12 +4,6 @@
 
 using namespace platform;
 
-std::shared_ptr<SoundEffect> SoundEffect::soundEffectWithContentsOfFile(
-    const std::optional<std::string>& path) {
-  if (!path) return nullptr;
-  return initWithContentsOfFile(path);
-}
-
 std::shared_ptr<SoundEffect> SoundEffect::initWithContentsOfFile(
     const std::optional<std::string>& path) {
   // A file URL needs a path to be made from.

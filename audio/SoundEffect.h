@@ -10,9 +10,6 @@
 // identifier and disposes of it when destroyed.
 class SoundEffect {
  public:
-  // None for a missing path; otherwise initWithContentsOfFile.
-  static std::shared_ptr<SoundEffect> soundEffectWithContentsOfFile(
-      const std::optional<std::string>& path);
   // Loads the sound at `path`; none (after logging why) when it cannot.
   static std::shared_ptr<SoundEffect> initWithContentsOfFile(
       const std::optional<std::string>& path);

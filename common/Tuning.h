@@ -73,7 +73,6 @@ class Tuning {
   int calibration() const { return calibration_; }
   void setCalibration(int calibration) { calibration_ = calibration; }
 
-  bool applyHammingWindow() const { return applyHammingWindow_; }
   void setApplyHammingWindow(bool apply) { applyHammingWindow_ = apply; }
 
   // The note forced by the user, or none. Not owned: catalogue notes live
@@ -85,7 +84,6 @@ class Tuning {
   }
 
   float sampleRate() const { return sampleRate_; }
-  int fftSize() const { return fftSize_; }
   int bufferSize() const { return bufferSize_; }
   // The running (smoothed) magnitude spectrum, bufferSize bins.
   const float* fft() const { return fft_; }

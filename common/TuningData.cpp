@@ -53,8 +53,3 @@ float TuningData::levelAtHarmonic(int h) const {
 float TuningData::frequencyAtHarmonic(int h) const {
   return h >= 0 && h < kHarmonics ? frequency_[h] : 0.0f;
 }
-
-float TuningData::logLevelAtHarmonic(int h) const {
-  if (h < 0 || h >= kHarmonics || !(harmonicLevel_[h] > 0)) return 0.0f;
-  return static_cast<float>(std::log10(static_cast<double>(harmonicLevel_[h])));
-}

@@ -26,8 +26,6 @@ class TuningData {
   // 0 for h outside 0 ... 7.
   float levelAtHarmonic(int h) const;
   float frequencyAtHarmonic(int h) const;
-  // log10 of the level, or 0 when h is out of range or the level is not above 0.
-  float logLevelAtHarmonic(int h) const;
 
   float score() const { return score_; }
   const std::shared_ptr<const TargetNote>& targetNote() const { return targetNote_; }

@@ -5,7 +5,3 @@ std::shared_ptr<FlipsideView> FlipsideView::initWithFrame(const platform::Rect& 
 }
 
 FlipsideView::FlipsideView(const platform::Rect& frame) : platform::View(frame) {}
-
-void FlipsideView::drawRect(const platform::Rect&) {
-  // Nothing: the background and the table are all there is to see.
-}

@@ -10,6 +10,4 @@ class FlipsideView : public platform::View {
  public:
   static std::shared_ptr<FlipsideView> initWithFrame(const platform::Rect& frame);
   explicit FlipsideView(const platform::Rect& frame);
-
-  void drawRect(const platform::Rect& rect) override;
 };

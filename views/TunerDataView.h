@@ -41,9 +41,6 @@ class TunerDataView : public platform::View {
   Tuning* tuner() const { return tuner_; }
   void setTuner(Tuning* tuner) { tuner_ = tuner; }
 
-  // Call after each analysis pass.
-  void refresh() { setNeedsDisplay(); }
-
   void drawRect(const platform::Rect& rect) override;
 
   // The table for the given records, `selected` (may be null) marked; what

@@ -173,15 +173,6 @@ void TunerView::updateCalibrationLabel() {
   calibrationLabel_->setText(text);
 }
 
-void TunerView::animateNeedle(void*) {
-  float unit = static_cast<float>(random()) * 0x1p-31f;
-  setNeedle(static_cast<float>(static_cast<double>(unit) * 0.8 - 0.4));
-}
-
-void TunerView::drawRect(const Rect&) {
-  // The screen's look comes entirely from its subviews.
-}
-
 // ---- Layout and controls -------------------------------------------------
 
 void TunerView::setupSubviewsWithContentFrame(const Rect&) {

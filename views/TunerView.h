@@ -48,7 +48,6 @@ class TunerView : public platform::View {
   void setCenterLight(bool on);
   void setSharpLight(bool on);
   void updateCalibrationLabel();
-  void animateNeedle(void* sender = nullptr);
 
   void setupSubviewsWithContentFrame(const platform::Rect& contentFrame);
   std::shared_ptr<platform::Button> makeModeButton();
@@ -60,8 +59,6 @@ class TunerView : public platform::View {
   void modeButtonPressed(platform::Button* sender);
   void noteButtonPressed(NoteButton* sender);
   void autoButtonPressed(platform::Button* sender);
-
-  void drawRect(const platform::Rect& rect) override;
 
   platform::Label* noteNameLabel() const { return noteNameLabel_.get(); }
   platform::Label* calibrationLabel() const { return calibrationLabel_.get(); }

@@ -118,12 +118,6 @@ TEST_F(MainViewControllerTest, StartingTwiceLeavesOneTimerAndStoppingAlwaysStops
   c.stopRecording();
   EXPECT_EQ(2, source->stops);
   EXPECT_FALSE(c.recording());
-
-  c.toggleRecording();
-  EXPECT_TRUE(c.recording());
-  c.toggleRecording();
-  EXPECT_FALSE(c.recording());
-  EXPECT_EQ(2, source->starts);
 }
 
 TEST_F(MainViewControllerTest, SettingTheCurrentModeChangesNothing) {

@@ -52,7 +52,6 @@ TEST_F(AiffAudioSourceTest, MissingFileFailsQuietly) {
   source.startAudioUnit();  // nothing to read: ticks deliver nothing
   advance(0.5);
   EXPECT_TRUE(delegate.counts.empty());
-  EXPECT_EQ("/tmp/audio.aiff", AiffAudioSource().path());
 }
 
 TEST_F(AiffAudioSourceTest, DeliversATenthOfASecondPerTick) {
@@ -78,7 +77,6 @@ TEST_F(AiffAudioSourceTest, ShortFileRunsDryAndStopStartResumes) {
   auto source = startedSource("3000.aiff", 22050, samples);
   advance(0.1);
   source->stopAudioUnit();
-  EXPECT_FALSE(source->isRunning());
   advance(1.0);
   EXPECT_EQ((std::vector<int>{2205}), delegate.counts) << "nothing is delivered while stopped";
   source->startAudioUnit();

@@ -124,11 +124,10 @@ TEST_F(SoundsTest, ANoteThatCannotBeLoadedGetsNoEntry) {
 }
 
 TEST_F(SoundsTest, SoundEffectNeedsAPath) {
-  EXPECT_EQ(nullptr, SoundEffect::soundEffectWithContentsOfFile(std::nullopt));
   EXPECT_EQ(nullptr, SoundEffect::initWithContentsOfFile(std::nullopt));
   EXPECT_EQ(nullptr, SoundEffect::initWithContentsOfFile(std::string()));
   EXPECT_TRUE(service.loads.empty());
-  auto effect = SoundEffect::soundEffectWithContentsOfFile(path("E2g"));
+  auto effect = SoundEffect::initWithContentsOfFile(path("E2g"));
   ASSERT_NE(nullptr, effect);
   effect.reset();
   expectAllDisposedOnce();

@@ -67,7 +67,6 @@ TEST(TuningDataTest, ScoreWeighsHarmonicsByPowersOfThreeQuarters) {
   float weight = 1;
   for (int h = 0; h < 8; ++h, weight *= 0.75f) sum += weight * 1000.0f;
   EXPECT_EQ(log10f(sum), a2->score());
-  EXPECT_NEAR(3.0f, a2->logLevelAtHarmonic(7), 1e-6f);
   // Weights 8 ... 1 of exact harmonics: no deviation at all.
   EXPECT_EQ(0.0f, tuning->frequencyDeltaForNote(*a2));
 
@@ -82,11 +81,9 @@ TEST(TuningDataTest, HarmonicAccessorsAreZeroOutsideTheEight) {
   for (int h : {-1, 8, 100, -100}) {
     EXPECT_EQ(0.0f, a2->levelAtHarmonic(h));
     EXPECT_EQ(0.0f, a2->frequencyAtHarmonic(h));
-    EXPECT_EQ(0.0f, a2->logLevelAtHarmonic(h));
   }
   EXPECT_EQ(10.0f, a2->levelAtHarmonic(7));
   EXPECT_EQ(880.0f, a2->frequencyAtHarmonic(7));
-  EXPECT_EQ(0.0f, recordOf("guitar", 1)->logLevelAtHarmonic(0)) << "level 0 has no logarithm";
 }
 
 TEST(TuningDataTest, OnePeakCanServeSeveralNotes) {

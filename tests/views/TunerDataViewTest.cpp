@@ -265,7 +265,7 @@ TEST(TunerDataViewEngineTest, ShowsTheEnginesSelection) {
   ASSERT_NE(nullptr, tuner->selectedNote());
   ASSERT_EQ("A4v", tuner->selectedNote()->targetNote()->soundName());
 
-  view->refresh();
+  view->setNeedsDisplay();
   Screen screen(view);
   EXPECT_TRUE(colourIs(kBar, screen.at(barX, TunerDataView::rowTop(2) + 21)));
   EXPECT_TRUE(colourIs(kBlack, screen.at(barX, TunerDataView::rowTop(0) + 21)));

@@ -209,20 +209,6 @@ TEST_F(TunerViewTest, NeedleAndLightAnimationsTakeTheirTime) {
   EXPECT_DOUBLE_EQ(0.8, view().flatLightView()->presentationAlpha());
 }
 
-TEST_F(TunerViewTest, AnimateNeedleStaysWithinFourTenthsOfARadian) {
-  load();
-  srandom(7);
-  for (int i = 0; i < 50; ++i) {
-    view().animateNeedle();
-    Point tip = platform::Transform3DApply(view().needleView()->transform(), {0, -100});
-    Point pivot = platform::Transform3DApply(view().needleView()->transform(), {0, 120});
-    // Angle from straight up on the landscape screen (portrait −x).
-    double angle = std::atan2(-(tip.y - pivot.y), -(tip.x - pivot.x));
-    EXPECT_LE(std::fabs(angle), 0.4 + 1e-6);
-  }
-  EXPECT_EQ(50, View::committedAnimationCount("moveneedle"));
-}
-
 // ---- Layout ----------------------------------------------------------------
 
 // Where a subview's centre lies on the landscape screen (X from the reader's
