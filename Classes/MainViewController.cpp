@@ -16,8 +16,6 @@
 #include "views/TunerDataView.h"
 #include "views/TunerView.h"
 
-std::mutex collectionBufferMutex;
-
 namespace {
 
 constexpr const char* kFile = "Classes/MainViewController";
@@ -43,7 +41,6 @@ MainViewController::~MainViewController() {
 }
 
 void MainViewController::viewDidLoad() {
-  // A std::mutex is ready from its definition; nothing to initialise here.
   audioSource_ = makeAudioSource_();
   if (audioSource_) audioSource_->setDelegate(this);
   initAudio();
@@ -88,7 +85,7 @@ void MainViewController::initAudio() {
 void MainViewController::addSampledFrames(AudioBufferList* bufferList, int frameCount) {
   const void* self = this;
   QUILLON_ASSERT(self != nullptr, self, kFile, "Unexpected NULL value for self");
-  std::lock_guard<std::mutex> lock(collectionBufferMutex);
+  std::lock_guard<std::mutex> lock(collectionBufferMutex_);
   if (!collectSampleBuffer_) {
     QUILLON_ASSERT(collectSampleBuffer_ != nullptr, this, kFile,
                    "Unexpected NULL for sample buffer");
@@ -101,7 +98,7 @@ void MainViewController::addSampledFrames(AudioBufferList* bufferList, int frame
 
 void MainViewController::refreshTuner(platform::Timer&) {
   {
-    std::lock_guard<std::mutex> lock(collectionBufferMutex);
+    std::lock_guard<std::mutex> lock(collectionBufferMutex_);
     std::swap(collectSampleBuffer_, displaySampleBuffer_);
     if (collectSampleBuffer_) collectSampleBuffer_->reset();
   }

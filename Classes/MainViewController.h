@@ -22,10 +22,6 @@ class Preferences;
 class Timer;
 }  // namespace platform
 
-// Guards the collecting sample buffer (the reference and its contents)
-// between the audio thread, which appends, and the main thread, which swaps.
-extern std::mutex collectionBufferMutex;
-
 // The tuner screen's controller and the program's main loop: collects the
 // captured frames, analyses them four times a second and switches between
 // tuner mode (listening) and tone mode (reference notes).
@@ -85,6 +81,9 @@ class MainViewController : public platform::ViewController,
   platform::Preferences* preferences_;
   RootViewController* rootController_ = nullptr;
   std::shared_ptr<AudioSource> audioSource_;
+  // Guards the collecting sample buffer (the reference and its contents)
+  // between the audio thread, which appends, and the main thread, which swaps.
+  std::mutex collectionBufferMutex_;
   std::unique_ptr<AudioSampleBuffer> collectSampleBuffer_;
   std::unique_ptr<AudioSampleBuffer> displaySampleBuffer_;
   std::shared_ptr<platform::Timer> refreshTimer_;

@@ -9,6 +9,8 @@ struct aiff_data;
 
 // Recording of everything captured to "audio.aiff" in the documents
 // directory. On when built with QUILLON_WRITE_AIFF; tests may flip it.
+// Both are process-wide rather than members: there is one recording file, and
+// a source started while another records must append to it, not reopen it.
 extern bool writeAiff;
 // The open recording, or null. Set before the unit starts and cleared after it
 // has stopped, so the audio thread never sees a closed record.

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <mutex>
 #include <new>
 #include <numbers>
 
@@ -34,8 +33,6 @@ std::shared_ptr<const TargetNote> note(const char* name, const char* imageName,
                                        const char* soundName, float frequency) {
   return TargetNote::initWithName(name, imageName, soundName, frequency);
 }
-
-Tuning::TuningList* tunings = nullptr;
 
 // log10(value) + 1.8 < log10(candidate), both logarithms in double. The
 // logarithms are only taken when the ratio is within a hair of 10^1.8; far
@@ -89,19 +86,16 @@ Tuning::TuningList* buildCatalogue() {
       note("E", "button-fg-e.png", "E4u", 329.63f),
       note("A", "button-fg-a.png", "A4u", 440.0f)}));
   // clang-format on
-  // Lives until the program ends: notes are shared by identity everywhere.
   return list;
 }
 }  // namespace
 
-void Tuning::createTunings() {
-  static std::once_flag built;
-  std::call_once(built, [] { tunings = buildCatalogue(); });
-}
-
 const Tuning::TuningList& Tuning::definedTunings() {
-  createTunings();
-  return *tunings;
+  // One catalogue for the whole program, built once on first use and never
+  // freed: notes are compared by identity everywhere, so every engine, screen
+  // and tool must share these very objects.
+  static const TuningList* const catalogue = buildCatalogue();
+  return *catalogue;
 }
 
 std::shared_ptr<const TuningDictionary> Tuning::tuningForId(const std::string& tuningId) {

@@ -33,9 +33,8 @@ class Tuning {
   static constexpr float kScoreThreshold = 4.0f;
 
   // --- Catalogue -----------------------------------------------------------
-  // Builds the catalogue once (later calls do nothing).
-  static void createTunings();
-  // The five tunings in catalogue order; the same objects on every call.
+  // The five tunings in catalogue order, built on the first call; the same
+  // objects on every call.
   static const TuningList& definedTunings();
   // The tuning whose id equals `tuningId` exactly (case-sensitive), or none.
   static std::shared_ptr<const TuningDictionary> tuningForId(const std::string& tuningId);

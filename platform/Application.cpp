@@ -17,6 +17,8 @@ namespace platform {
 
 namespace {
 
+// The one application of the process, for sharedApplication(): controllers
+// reach the window and its orientation through it without being handed it.
 Application* current = nullptr;
 
 // While something animates the loop draws about thirty pictures a second:

@@ -28,6 +28,7 @@ constexpr uint32_t kDefaultMaximumFramesPerSlice = 1024;
 constexpr uint32_t kLargestSlice = 1 << 16;
 constexpr double kNominalDeviceRate = 44100.0;
 
+// Process-wide like the SDL audio subsystem it stands in for.
 std::atomic<bool> deviceless{false};
 
 AudioStreamBasicDescription monoInt16(double rate) {
@@ -89,6 +90,8 @@ uint16_t periodFrames(double rate, uint32_t maxFrames, bool capture) {
   return static_cast<uint16_t>(std::max<uint32_t>(1, n));
 }
 
+// Every live unit, process-wide: SDL's device events name a device, not a
+// unit, so the event watch looks the unit up here (from SDL's threads).
 std::mutex registryMutex;
 std::vector<AudioUnitRecord*>& registry() {
   static std::vector<AudioUnitRecord*> units;

@@ -5,8 +5,10 @@
 namespace platform {
 
 namespace {
+// The context drawRect draws into, reached without being passed, as the
+// views' drawing code expects; one per thread that draws.
 thread_local GraphicsContext* currentContext = nullptr;
-}
+}  // namespace
 
 GraphicsContext::GraphicsContext(cairo_t* cr, double deviceScale)
     : cr_(cr), deviceScale_(deviceScale) {

@@ -17,6 +17,7 @@ std::mutex& nameMutex() {
   static std::mutex m;
   return m;
 }
+// One log per process, so one switch for it.
 std::atomic<bool> quietLog{false};
 
 std::string& programName() {

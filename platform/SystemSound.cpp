@@ -203,6 +203,7 @@ SdlSystemSounds& sdlService() {
   return *service;
 }
 
+// The one service behind the process-wide sound calls, as the calls are.
 SystemSoundService* installed = nullptr;
 
 SystemSoundService& service() {
