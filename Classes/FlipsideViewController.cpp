@@ -17,16 +17,13 @@ using platform::RectMake;
 using platform::TableView;
 using platform::TableViewCell;
 
-float calibrationValue = 440.0f;
+float calibrationValue = static_cast<float>(kDefaultCalibration);
 int32_t selectedTuning = 0;
 
 namespace {
 
 // The navigation bar the root controller lays over the top of this screen.
 constexpr double kNavigationBarHeight = 44.0;
-constexpr float kMinimumCalibration = 420.0f;
-constexpr float kMaximumCalibration = 460.0f;
-constexpr float kDefaultCalibration = 440.0f;
 
 enum Section { kCalibrationSection = 0, kTuningSection = 1 };
 
@@ -89,7 +86,7 @@ void FlipsideViewController::viewDidLoad() {
   platform::Preferences& defaults = preferences();
   std::optional<std::string> storedTuning = defaults.stringForKey(TargetTuningOption);
   calibrationValue = static_cast<float>(defaults.integerForKey(CalibrationOption));
-  if (calibrationValue <= 0) calibrationValue = kDefaultCalibration;
+  if (calibrationValue <= 0) calibrationValue = static_cast<float>(kDefaultCalibration);
 
   const auto& tunings = Tuning::definedTunings();
   for (size_t i = 0; storedTuning && i < tunings.size(); ++i) {
@@ -143,8 +140,8 @@ std::shared_ptr<TableViewCell> FlipsideViewController::calibrationCell(TableView
   }
 
   auto slider = std::make_shared<platform::Slider>(RectMake(90, 0, 190, h));
-  slider->setMaximumValue(kMaximumCalibration);
-  slider->setMinimumValue(kMinimumCalibration);
+  slider->setMaximumValue(static_cast<float>(kMaximumCalibration));
+  slider->setMinimumValue(static_cast<float>(kMinimumCalibration));
   slider->setValue(calibrationValue);
   slider->setContinuous(true);
   slider->addTarget(this, &FlipsideViewController::sliderChanged,

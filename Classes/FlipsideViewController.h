@@ -23,9 +23,9 @@ extern float calibrationValue;
 extern int32_t selectedTuning;
 
 // The settings screen (the tuner's "flipside"): a grouped table with the
-// calibration slider (420 to 460 Hz) in one section and the five tunings in
-// the other. Every change reaches the shared analysis engine and the stored
-// preferences at once.
+// calibration slider (kMinimumCalibration to kMaximumCalibration) in one section and the five
+// tunings in the other. Every change reaches the shared analysis engine and the stored preferences
+// at once.
 class FlipsideViewController : public platform::ViewController,
                                public platform::TableViewDataSource,
                                public platform::TableViewDelegate {

@@ -6,6 +6,7 @@
 #include "audio/AURemoteIOInputSource.h"
 #include "audio/Sounds.h"
 #include "common/AudioSampleBuffer.h"
+#include "common/CaptureFormat.h"
 #include "common/Tuning.h"
 #include "platform/Assert.h"
 #include "platform/Log.h"
@@ -19,9 +20,6 @@
 namespace {
 
 constexpr const char* kFile = "Classes/MainViewController";
-// One second of 16-bit frames at the capture rate.
-constexpr int kSampleBufferBytes = 44100;
-constexpr float kCaptureRate = 22050.0f;
 constexpr double kRefreshInterval = 0.25;
 
 }  // namespace
@@ -46,7 +44,7 @@ void MainViewController::viewDidLoad() {
   initAudio();
   sounds_.reset();
 
-  tuner_ = Tuning::initWithSampleRate(kCaptureRate);
+  tuner_ = Tuning::initWithSampleRate(static_cast<float>(kCaptureSampleRate));
   const platform::Preferences& defaults =
       preferences_ ? *preferences_ : platform::Preferences::standardUserDefaults();
   std::shared_ptr<const TuningDictionary> tuning;

@@ -19,13 +19,6 @@ using platform::Key;
 using platform::keyForCharacter;
 using platform::View;
 
-namespace {
-
-constexpr int kMinimumCalibration = 420;
-constexpr int kMaximumCalibration = 460;
-
-}  // namespace
-
 RootViewController::RootViewController()
     : RootViewController([] { return std::make_shared<MainViewController>(); },
                          [] { return std::make_shared<FlipsideViewController>(); }) {}

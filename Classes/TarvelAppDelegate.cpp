@@ -23,7 +23,8 @@ TarvelAppDelegate::~TarvelAppDelegate() {
 
 void TarvelAppDelegate::registerDefaults() {
   platform::Preferences::standardUserDefaults().registerDefaults(
-      {{TargetTuningOption, std::string("guitar")}, {CalibrationOption, int64_t{440}}});
+      {{TargetTuningOption, std::string("guitar")},
+       {CalibrationOption, int64_t{kDefaultCalibration}}});
 }
 
 void TarvelAppDelegate::applicationDidFinishLaunching(platform::Application& application) {

@@ -1,6 +1,7 @@
 #include "audio/AURemoteIOInputSource.h"
 
 #include "audio/AiffIO.h"
+#include "common/CaptureFormat.h"
 #include "platform/Log.h"
 #include "platform/Paths.h"
 
@@ -63,14 +64,15 @@ bool AURemoteIOInputSource::createAudioInput() {
                            &deviceFormat, &size) != noErr)
     return false;
 
-  // What the input bus hands us: 16-bit signed little-endian mono at 22050 Hz.
+  // What the input bus hands us: 16-bit signed little-endian mono at the
+  // capture rate.
   const AudioStreamBasicDescription format{
-      22050.0,
+      kCaptureSampleRate,
       kAudioFormatLinearPCM,
       kAudioFormatFlagIsSignedInteger | kAudioFormatFlagIsPacked,
-      2,
+      kCaptureBytesPerFrame,
       1,
-      2,
+      kCaptureBytesPerFrame,
       1,
       16,
       0};

@@ -16,7 +16,8 @@ extern bool writeAiff;
 // has stopped, so the audio thread never sees a closed record.
 extern aiff_data* aiffFile;
 
-// The microphone: 16-bit signed mono frames at 22050 Hz from the platform's
+// The microphone: 16-bit signed mono frames at the capture rate
+// (common/CaptureFormat.h) from the platform's
 // input unit, handed to the delegate on the audio thread.
 class AURemoteIOInputSource : public AudioSource {
  public:

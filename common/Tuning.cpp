@@ -123,7 +123,6 @@ std::unique_ptr<Tuning> Tuning::initWithSampleRate(float sampleRate) {
 
   std::unique_ptr<Tuning> tuning(new Tuning());
   tuning->sampleRate_ = sampleRate;
-  tuning->calibration_ = 440;
   tuning->fftSize_ = fftSize;
   // The imaginary input is always zero, so the real-input transform gives the
   // same spectrum for about half the work.

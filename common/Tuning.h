@@ -100,7 +100,7 @@ class Tuning {
   void findMaxima();
 
   std::shared_ptr<const TuningDictionary> targetTuning_;
-  int calibration_ = 440;
+  int calibration_ = kDefaultCalibration;
   TuningDataList tuningData_;
   std::shared_ptr<TuningData> selectedNote_;
   const TargetNote* manualNoteSelection_ = nullptr;

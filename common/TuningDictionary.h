@@ -16,6 +16,12 @@ inline constexpr char TuningNotesKey[] = "TuningNotes";
 inline constexpr char CalibrationOption[] = "Calibration";
 inline constexpr char TargetTuningOption[] = "TargetTuning";
 
+// The calibrations offered (Hz of A, both ends included) and the one a new
+// user starts with.
+inline constexpr int kMinimumCalibration = 420;
+inline constexpr int kMaximumCalibration = 460;
+inline constexpr int kDefaultCalibration = 440;
+
 // One tuning of the catalogue: its id (stored in the preferences), its
 // display name and its strings' notes in order. Immutable and shared by
 // identity (std::shared_ptr<const TuningDictionary>), like the notes.

@@ -3,11 +3,10 @@
 #include <cmath>
 #include <thread>
 
+#include "common/CaptureFormat.h"
 #include "platform/RunLoop.h"
 
 namespace {
-// The tuner screen's buffers: one second at 22050 Hz.
-constexpr int kSampleBufferSize = 44100;
 constexpr double kRefreshInterval = 0.25;
 }  // namespace
 
@@ -24,8 +23,9 @@ std::unique_ptr<RecordingAnalyser> RecordingAnalyser::initWithPath(const std::st
   a->source_->setDelegate(a.get());
   a->duration_ = aiff_frames_left(a->source_->file()) / a->source_->sampleRate();
 
-  a->collectSampleBuffer_ = AudioSampleBuffer::initWithBufferSize(kSampleBufferSize);
-  a->displaySampleBuffer_ = AudioSampleBuffer::initWithBufferSize(kSampleBufferSize);
+  // Buffers the size of the tuner screen's.
+  a->collectSampleBuffer_ = AudioSampleBuffer::initWithBufferSize(kSampleBufferBytes);
+  a->displaySampleBuffer_ = AudioSampleBuffer::initWithBufferSize(kSampleBufferBytes);
   a->tuning_ = Tuning::initWithSampleRate(static_cast<float>(a->source_->sampleRate()));
   if (!a->collectSampleBuffer_ || !a->displaySampleBuffer_ || !a->tuning_) {
     error = "cannot set up the analysis for this sample rate";

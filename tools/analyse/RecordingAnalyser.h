@@ -24,7 +24,7 @@ struct AnalysisPass {
 
 struct AnalyserOptions {
   std::string tuningId = "guitar";
-  int calibration = 440;
+  int calibration = kDefaultCalibration;
   int string = 0;  // 1-based forced string, 0 for automatic
   bool realtime = false;
 };

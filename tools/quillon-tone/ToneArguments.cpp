@@ -13,9 +13,6 @@ namespace {
 // The tone is rendered at 8000 frames per second: a frequency must stay below
 // half of that to be heard as itself.
 constexpr double kHighestFrequency = SoundGenerator::kSampleRate / 2;
-// The range the settings screen offers.
-constexpr int kLowestCalibration = 420;
-constexpr int kHighestCalibration = 460;
 
 bool parseDouble(const std::string& text, double& value) {
   if (text.empty()) return false;
@@ -55,7 +52,10 @@ std::string toneUsage() {
   for (const auto& tuning : Tuning::definedTunings()) usage += " " + tuning->tuningId;
   usage +=
       "\n"
-      "  --calibration HZ  the frequency of A, 420 to 460 (default 440)\n"
+      "  --calibration HZ  the frequency of A, " +
+      std::to_string(kMinimumCalibration) + " to " + std::to_string(kMaximumCalibration) +
+      " (default " + std::to_string(kDefaultCalibration) +
+      ")\n"
       "  --volume V        linear gain above 0, at most 1 (default 0.5)\n"
       "  --seconds S       how long each note sounds, fade-in included (default 2)\n";
   return usage;
@@ -101,8 +101,10 @@ bool parseToneArguments(int argc, const char* const* argv, ToneRequest& request,
         request.tuningId = value;
       } else if (name == "--calibration") {
         long k;
-        if (!parseInt(value, k) || k < kLowestCalibration || k > kHighestCalibration) {
-          error = "calibration must be a whole number of Hz from 420 to 460, not \"" + value + "\"";
+        if (!parseInt(value, k) || k < kMinimumCalibration || k > kMaximumCalibration) {
+          error = "calibration must be a whole number of Hz from " +
+                  std::to_string(kMinimumCalibration) + " to " +
+                  std::to_string(kMaximumCalibration) + ", not \"" + value + "\"";
           return false;
         }
         request.calibration = static_cast<int>(k);

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "common/TuningDictionary.h"
+
 // The command line of quillon-tone, checked and resolved to frequencies.
 struct ToneRequest {
   struct Note {
@@ -10,7 +12,7 @@ struct ToneRequest {
     float frequency;    // Hz, calibrated
   };
   std::string tuningId = "guitar";
-  int calibration = 440;
+  int calibration = kDefaultCalibration;
   float volume = 0.5f;
   double seconds = 2.0;
   std::vector<Note> notes;

@@ -17,6 +17,7 @@
 
 #include "Classes/MainViewController.h"
 #include "audio/AudioSource.h"
+#include "common/CaptureFormat.h"
 #include "common/Tuning.h"
 #include "platform/Preferences.h"
 #include "platform/Render.h"
@@ -36,7 +37,7 @@ class ToneAudioSource : public AudioSource {
   explicit ToneAudioSource(double frequency) : frequency_(frequency) {}
   void setDelegate(AudioSourceDelegate* delegate) override { delegate_ = delegate; }
   int bytesPerFrame() override { return 2; }
-  double sampleRate() override { return 22050; }
+  double sampleRate() override { return kCaptureSampleRate; }
   bool createAudioInput() override { return true; }
   void startAudioUnit() override {
     timer_ = platform::Timer::timerWithTimeInterval(0.05, [this](platform::Timer&) { deliver(); });
@@ -54,7 +55,7 @@ class ToneAudioSource : public AudioSource {
     auto* samples = static_cast<int16_t*>(list->buffers[0].data);
     const double amplitudes[] = {1.0, 0.6, 0.4, 0.25, 0.15};
     for (int i = 0; i < kFrames; ++i) {
-      double t = static_cast<double>(frame_ + i) / 22050.0;
+      double t = static_cast<double>(frame_ + i) / kCaptureSampleRate;
       double v = 0;
       for (int h = 0; h < 5; ++h)
         v += amplitudes[h] * std::sin(2 * M_PI * frequency_ * (h + 1) * t);
