@@ -126,6 +126,32 @@ std::vector<Rect> animatedRects(const View& root) {
   return rects;
 }
 
+// A part of the upright picture, in its pixels: [x0, x1) x [y0, y1).
+struct PixelRect {
+  int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+  int width() const { return x1 - x0; }
+  int height() const { return y1 - y0; }
+  bool isEmpty() const { return x1 <= x0 || y1 <= y0; }
+};
+
+// Clears `part` of the upright picture to black and draws the view tree over
+// it (clipped to the part unless the picture is drawn whole).
+void drawViewTree(cairo_surface_t* upright, const PixelRect& part, bool whole, View& root,
+                  double scale) {
+  cairo_t* cr = cairo_create(upright);
+  if (!whole) {
+    cairo_rectangle(cr, part.x0, part.y0, part.width(), part.height());
+    cairo_clip(cr);
+  }
+  cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+  cairo_set_source_rgb(cr, 0, 0, 0);
+  cairo_paint(cr);
+  cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
+  renderViewTree(root, cr, scale);
+  cairo_destroy(cr);
+  cairo_surface_flush(upright);
+}
+
 }  // namespace
 
 struct Application::Sdl {
@@ -160,7 +186,148 @@ struct Application::Sdl {
     if (window) SDL_DestroyWindow(window);
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
   }
+
+  bool makePictureOfSize(int width, int height, Orientation orientation);
+  PixelRect partToRedraw(Window& root, double scale, int width, int height, bool& whole);
+  void turnIntoTexture(const PixelRect& part);
+  void copyIntoTexture(const PixelRect& part);
+  void present(const PresentedRect& place, const PixelRect& part, bool whole, bool turned,
+               int outputWidth, int outputHeight);
 };
+
+// Makes the texture and the picture's surfaces anew when the picture's size
+// (in pixels, as it is shown) changed. False, with nothing left, when they
+// cannot be made.
+bool Application::Sdl::makePictureOfSize(int width, int height, Orientation orientation) {
+  if (width == textureWidth && height == textureHeight && texture) return true;
+  if (texture) SDL_DestroyTexture(texture);
+  if (surface) cairo_surface_destroy(surface);
+  if (portrait) cairo_surface_destroy(portrait);
+  portrait = nullptr;
+  texture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
+                              width, height);
+  // The picture is opaque (drawn on black): copy it, don't blend it.
+  if (texture) SDL_SetTextureBlendMode(texture, SDL_BLENDMODE_NONE);
+  surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
+  if (orientation == Orientation::LandscapeTopRight) {
+    portrait = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, height, width);
+  }
+  textureWidth = width;
+  textureHeight = height;
+  pictureValid = false;
+  if (!texture || cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
+    Log("cannot make a %dx%d picture: %s", width, height, SDL_GetError());
+    if (texture) SDL_DestroyTexture(texture);
+    texture = nullptr;
+    textureWidth = textureHeight = 0;
+    return false;
+  }
+  return true;
+}
+
+// While only animations move, only where the animated views were and are
+// is drawn, turned and copied again: the needle's swing covers a small part
+// of the screen, and the rest of the picture stays as it was. Sets `whole`
+// when the picture must be drawn whole after all, and takes the damage.
+PixelRect Application::Sdl::partToRedraw(Window& root, double scale, int width, int height,
+                                         bool& whole) {
+  std::vector<Rect> now = animatedRects(root);
+  // A flip draws the turning face beyond the view's bounds: drawn whole while
+  // it turns and once more after, when it has come to rest.
+  const bool turning = View::anyTransitionRunning();
+  whole = whole || !pictureValid || turning || wasTurning;
+  wasTurning = turning;
+  PixelRect part{0, 0, width, height};
+  if (!whole) {
+    double minX = INFINITY, minY = INFINITY, maxX = -INFINITY, maxY = -INFINITY;
+    std::vector<Rect> damaged = lastAnimatedRects;
+    damaged.insert(damaged.end(), now.begin(), now.end());
+    if (!root.damage().isEmpty()) damaged.push_back(root.damage());
+    if (!settledRect.isEmpty()) damaged.push_back(settledRect);
+    for (const Rect& r : damaged) {
+      minX = std::min(minX, r.minX());
+      minY = std::min(minY, r.minY());
+      maxX = std::max(maxX, r.maxX());
+      maxY = std::max(maxY, r.maxY());
+    }
+    // Two pixels more on every side for antialiased edges and smoothing.
+    part.x0 = std::max(0, static_cast<int>(std::floor(minX * scale)) - 2);
+    part.y0 = std::max(0, static_cast<int>(std::floor(minY * scale)) - 2);
+    part.x1 = std::min(width, static_cast<int>(std::ceil(maxX * scale)) + 2);
+    part.y1 = std::min(height, static_cast<int>(std::ceil(maxY * scale)) + 2);
+  }
+  lastAnimatedRects = std::move(now);
+  root.clearDamage();
+  settledRect = Rect{};
+  return part;
+}
+
+// Turns the redrawn part of the portrait picture a quarter clockwise, straight
+// into the texture's memory, which saves copying the finished picture once
+// more. cairo's ARGB32 is native-endian 32-bit ARGB, SDL's ARGB8888 too.
+void Application::Sdl::turnIntoTexture(const PixelRect& part) {
+  void* texturePixels = nullptr;
+  int pitch = 0;
+  if (SDL_LockTexture(texture, nullptr, &texturePixels, &pitch) != 0) return;
+  cairo_surface_t* target =
+      cairo_image_surface_create_for_data(static_cast<unsigned char*>(texturePixels),
+                                          CAIRO_FORMAT_ARGB32, textureWidth, textureHeight, pitch);
+  cairo_t* cr = cairo_create(target);
+  // A quarter turn clockwise: portrait (x, y) lands at (width - y, x),
+  // written out exactly so that pixman copies instead of resampling.
+  cairo_matrix_t quarterTurn;
+  cairo_matrix_init(&quarterTurn, 0, 1, -1, 0, textureWidth, 0);
+  cairo_transform(cr, &quarterTurn);
+  // The redrawn part only, given in upright pixels: its turned rectangle is
+  // pixel-aligned too.
+  cairo_rectangle(cr, part.x0, part.y0, part.width(), part.height());
+  cairo_clip(cr);
+  cairo_set_source_surface(cr, portrait, 0, 0);
+  cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+  cairo_paint(cr);
+  cairo_destroy(cr);
+  cairo_surface_flush(target);
+  cairo_surface_destroy(target);
+  SDL_UnlockTexture(texture);
+}
+
+// Copies the redrawn part of an upright picture into the texture (cairo's
+// ARGB32 is native-endian 32-bit ARGB, SDL's ARGB8888 too).
+void Application::Sdl::copyIntoTexture(const PixelRect& part) {
+  const int stride = cairo_image_surface_get_stride(surface);
+  const SDL_Rect rect = {part.x0, part.y0, part.width(), part.height()};
+  SDL_UpdateTexture(texture, &rect,
+                    cairo_image_surface_get_data(surface) + part.y0 * stride + 4 * part.x0, stride);
+}
+
+// Puts the texture on the window at `place` and shows it.
+void Application::Sdl::present(const PresentedRect& place, const PixelRect& part, bool whole,
+                               bool turned, int outputWidth, int outputHeight) {
+  const int tw = textureWidth, th = textureHeight;
+  // SDL's software renderer draws into the window's own memory, which keeps
+  // the last picture: then only the redrawn part needs copying there.
+  const bool placedOnPixels = place.x == std::floor(place.x) && place.y == std::floor(place.y);
+  if (!whole && keepsPicture && placedOnPixels) {
+    // The redrawn part in the texture's pixels (turned: upright (x, y) is at
+    // (width - y, x)).
+    const SDL_Rect inTexture = turned ? SDL_Rect{tw - part.y1, part.x0, part.height(), part.width()}
+                                      : SDL_Rect{part.x0, part.y0, part.width(), part.height()};
+    const SDL_Rect dst = {static_cast<int>(place.x) + inTexture.x,
+                          static_cast<int>(place.y) + inTexture.y, inTexture.w, inTexture.h};
+    if (inTexture.w > 0 && inTexture.h > 0) SDL_RenderCopy(renderer, texture, &inTexture, &dst);
+  } else {
+    // Black bars where the picture leaves room; a picture filling the window
+    // covers every pixel anyway.
+    if (place.x > 0.5 || place.y > 0.5 || tw < outputWidth || th < outputHeight) {
+      SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
+      SDL_RenderClear(renderer);
+    }
+    const SDL_FRect dst = {static_cast<float>(place.x), static_cast<float>(place.y),
+                           static_cast<float>(tw), static_cast<float>(th)};
+    SDL_RenderCopyF(renderer, texture, nullptr, &dst);
+  }
+  SDL_RenderPresent(renderer);
+}
 
 Application::Application(ApplicationOptions options)
     : options_(std::move(options)),
@@ -379,144 +546,25 @@ void Application::draw(bool whole) {
   const PresentedRect place = pixels.contentRect();
   const int tw = std::max(1, static_cast<int>(std::lround(place.width)));
   const int th = std::max(1, static_cast<int>(std::lround(place.height)));
-  if (tw != sdl_->textureWidth || th != sdl_->textureHeight || !sdl_->texture) {
-    if (sdl_->texture) SDL_DestroyTexture(sdl_->texture);
-    if (sdl_->surface) cairo_surface_destroy(sdl_->surface);
-    if (sdl_->portrait) cairo_surface_destroy(sdl_->portrait);
-    sdl_->portrait = nullptr;
-    sdl_->texture = SDL_CreateTexture(sdl_->renderer, SDL_PIXELFORMAT_ARGB8888,
-                                      SDL_TEXTUREACCESS_STREAMING, tw, th);
-    // The picture is opaque (drawn on black): copy it, don't blend it.
-    if (sdl_->texture) SDL_SetTextureBlendMode(sdl_->texture, SDL_BLENDMODE_NONE);
-    sdl_->surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, tw, th);
-    if (orientation_ == Orientation::LandscapeTopRight) {
-      sdl_->portrait = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, th, tw);
-    }
-    sdl_->textureWidth = tw;
-    sdl_->textureHeight = th;
-    sdl_->pictureValid = false;
-    if (!sdl_->texture || cairo_surface_status(sdl_->surface) != CAIRO_STATUS_SUCCESS) {
-      Log("cannot make a %dx%d picture: %s", tw, th, SDL_GetError());
-      if (sdl_->texture) SDL_DestroyTexture(sdl_->texture);
-      sdl_->texture = nullptr;
-      sdl_->textureWidth = sdl_->textureHeight = 0;
-      return;
-    }
-  }
+  if (!sdl_->makePictureOfSize(tw, th, orientation_)) return;
 
   // A screen read in landscape is drawn upright and then turned as a whole:
   // every image and text drawn straight takes pixman's fast paths, and one
   // exact quarter-turn copy costs less than turning each of them.
   const bool turned = orientation_ == Orientation::LandscapeTopRight && sdl_->portrait;
   cairo_surface_t* upright = turned ? sdl_->portrait : sdl_->surface;
-  const int uw = cairo_image_surface_get_width(upright);
-  const int uh = cairo_image_surface_get_height(upright);
-
-  // While only animations move, only where the animated views were and are
-  // is drawn, turned and copied again: the needle's swing covers a small part
-  // of the screen, and the rest of the picture stays as it was.
-  std::vector<Rect> now = animatedRects(*window_);
-  // A flip draws the turning face beyond the view's bounds: drawn whole while
-  // it turns and once more after, when it has come to rest.
-  const bool turning = View::anyTransitionRunning();
-  whole = whole || !sdl_->pictureValid || turning || sdl_->wasTurning;
-  sdl_->wasTurning = turning;
-  int x0 = 0, y0 = 0, x1 = uw, y1 = uh;
-  if (!whole) {
-    double minX = INFINITY, minY = INFINITY, maxX = -INFINITY, maxY = -INFINITY;
-    std::vector<Rect> damaged = sdl_->lastAnimatedRects;
-    damaged.insert(damaged.end(), now.begin(), now.end());
-    if (!window_->damage().isEmpty()) damaged.push_back(window_->damage());
-    if (!sdl_->settledRect.isEmpty()) damaged.push_back(sdl_->settledRect);
-    for (const Rect& r : damaged) {
-      minX = std::min(minX, r.minX());
-      minY = std::min(minY, r.minY());
-      maxX = std::max(maxX, r.maxX());
-      maxY = std::max(maxY, r.maxY());
-    }
-    // Two pixels more on every side for antialiased edges and smoothing.
-    x0 = std::max(0, static_cast<int>(std::floor(minX * scale)) - 2);
-    y0 = std::max(0, static_cast<int>(std::floor(minY * scale)) - 2);
-    x1 = std::min(uw, static_cast<int>(std::ceil(maxX * scale)) + 2);
-    y1 = std::min(uh, static_cast<int>(std::ceil(maxY * scale)) + 2);
-  }
-  sdl_->lastAnimatedRects = std::move(now);
-  window_->clearDamage();
-  sdl_->settledRect = Rect{};
-
-  if (x1 > x0 && y1 > y0) {
-    cairo_t* cr = cairo_create(upright);
-    if (!whole) {
-      cairo_rectangle(cr, x0, y0, x1 - x0, y1 - y0);
-      cairo_clip(cr);
-    }
-    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-    cairo_set_source_rgb(cr, 0, 0, 0);
-    cairo_paint(cr);
-    cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
-    renderViewTree(*window_, cr, scale);
-    cairo_destroy(cr);
-    cairo_surface_flush(upright);
+  const PixelRect part = sdl_->partToRedraw(*window_, scale, cairo_image_surface_get_width(upright),
+                                            cairo_image_surface_get_height(upright), whole);
+  if (!part.isEmpty()) {
+    drawViewTree(upright, part, whole, *window_, scale);
     if (turned) {
-      // Turned straight into the texture's memory, which saves copying the
-      // finished picture once more. cairo's ARGB32 is native-endian 32-bit
-      // ARGB, SDL's ARGB8888 too.
-      void* texturePixels = nullptr;
-      int pitch = 0;
-      if (SDL_LockTexture(sdl_->texture, nullptr, &texturePixels, &pitch) == 0) {
-        cairo_surface_t* target = cairo_image_surface_create_for_data(
-            static_cast<unsigned char*>(texturePixels), CAIRO_FORMAT_ARGB32, tw, th, pitch);
-        cr = cairo_create(target);
-        // A quarter turn clockwise: portrait (x, y) lands at (width - y, x),
-        // written out exactly so that pixman copies instead of resampling.
-        cairo_matrix_t quarterTurn;
-        cairo_matrix_init(&quarterTurn, 0, 1, -1, 0, tw, 0);
-        cairo_transform(cr, &quarterTurn);
-        // The redrawn part only, given in upright pixels: its turned
-        // rectangle is pixel-aligned too.
-        cairo_rectangle(cr, x0, y0, x1 - x0, y1 - y0);
-        cairo_clip(cr);
-        cairo_set_source_surface(cr, sdl_->portrait, 0, 0);
-        cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-        cairo_paint(cr);
-        cairo_destroy(cr);
-        cairo_surface_flush(target);
-        cairo_surface_destroy(target);
-        SDL_UnlockTexture(sdl_->texture);
-      }
+      sdl_->turnIntoTexture(part);
     } else {
-      // cairo's ARGB32 is native-endian 32-bit ARGB, SDL's ARGB8888 too.
-      const int stride = cairo_image_surface_get_stride(sdl_->surface);
-      const SDL_Rect part = {x0, y0, x1 - x0, y1 - y0};
-      SDL_UpdateTexture(sdl_->texture, &part,
-                        cairo_image_surface_get_data(sdl_->surface) + y0 * stride + 4 * x0, stride);
+      sdl_->copyIntoTexture(part);
     }
   }
   sdl_->pictureValid = true;
-
-  // SDL's software renderer draws into the window's own memory, which keeps
-  // the last picture: then only the redrawn part needs copying there.
-  const bool placedOnPixels = place.x == std::floor(place.x) && place.y == std::floor(place.y);
-  if (!whole && sdl_->keepsPicture && placedOnPixels) {
-    // The redrawn part in the texture's pixels (turned: upright (x, y) is at
-    // (width - y, x)).
-    const SDL_Rect part =
-        turned ? SDL_Rect{tw - y1, x0, y1 - y0, x1 - x0} : SDL_Rect{x0, y0, x1 - x0, y1 - y0};
-    const SDL_Rect dst = {static_cast<int>(place.x) + part.x, static_cast<int>(place.y) + part.y,
-                          part.w, part.h};
-    if (part.w > 0 && part.h > 0) SDL_RenderCopy(sdl_->renderer, sdl_->texture, &part, &dst);
-  } else {
-    // Black bars where the picture leaves room; a picture filling the window
-    // covers every pixel anyway.
-    if (place.x > 0.5 || place.y > 0.5 || tw < dw || th < dh) {
-      SDL_SetRenderDrawColor(sdl_->renderer, 0, 0, 0, 255);
-      SDL_RenderClear(sdl_->renderer);
-    }
-    const SDL_FRect dst = {static_cast<float>(place.x), static_cast<float>(place.y),
-                           static_cast<float>(tw), static_cast<float>(th)};
-    SDL_RenderCopyF(sdl_->renderer, sdl_->texture, nullptr, &dst);
-  }
-  SDL_RenderPresent(sdl_->renderer);
+  sdl_->present(place, part, whole, turned, dw, dh);
 
   ++framesDrawn_;
   needsDisplay_ = false;
