@@ -622,10 +622,4 @@ int Application::run(ApplicationDelegate* delegate) {
   return status_;
 }
 
-int ApplicationMain(int, char**, std::shared_ptr<ApplicationDelegate> delegate,
-                    ApplicationOptions options) {
-  Application application(std::move(options));
-  return application.run(delegate.get());
-}
-
 }  // namespace platform

@@ -162,9 +162,4 @@ class Application {
   uint64_t framesDrawn_ = 0;
 };
 
-// Program entry: makes the application, runs it with `delegate` and returns
-// the exit status (for main's return).
-int ApplicationMain(int argc, char** argv, std::shared_ptr<ApplicationDelegate> delegate,
-                    ApplicationOptions options = {});
-
 }  // namespace platform

@@ -442,10 +442,6 @@ OSStatus AudioOutputUnitStop(AudioUnit unit) {
   return noErr;
 }
 
-bool AudioUnitDeviceLost(AudioUnit unit) {
-  return unit && unit->started && unit->lost;
-}
-
 void AudioUnitSetDevicelessForTesting(bool on) {
   deviceless = on;
 }

@@ -169,8 +169,4 @@ void AudioUnitProcessOutput(AudioUnit inUnit, void* bytes, uint32_t byteCount);
 // AudioUnitProcessInput / AudioUnitProcessOutput.
 void AudioUnitSetDevicelessForTesting(bool on);
 
-// True when the unit is started but its device has gone away (unplugged);
-// the next start opens the default device again.
-bool AudioUnitDeviceLost(AudioUnit inUnit);
-
 }  // namespace platform

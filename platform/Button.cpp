@@ -11,10 +11,6 @@ namespace platform {
 
 Button::Button(const Rect& frame) : Control(frame) {}
 
-std::shared_ptr<Button> Button::buttonWithType(ButtonType) {
-  return std::make_shared<Button>();
-}
-
 void Button::setImage(std::shared_ptr<Image> image, unsigned state) {
   images_[state] = std::move(image);
   setNeedsDisplay();

@@ -10,8 +10,6 @@
 
 namespace platform {
 
-enum class ButtonType { Custom = 0, RoundedRect = 1 };
-
 // A button drawn from a background image (stretched to the bounds) and an
 // image (its own size, placed by the content alignment inside the content
 // edge insets), each chosen by state: the selected picture when selected and
@@ -19,7 +17,6 @@ enum class ButtonType { Custom = 0, RoundedRect = 1 };
 class Button : public Control {
  public:
   explicit Button(const Rect& frame = Rect{});
-  static std::shared_ptr<Button> buttonWithType(ButtonType type);
 
   void setImage(std::shared_ptr<Image> image, unsigned state);
   void setBackgroundImage(std::shared_ptr<Image> image, unsigned state);
@@ -40,10 +37,6 @@ class Button : public Control {
     titleFont_ = std::move(font);
     setNeedsDisplay();
   }
-  void setTitleColor(const Color& c) {
-    titleColor_ = c;
-    setNeedsDisplay();
-  }
 
   EdgeInsets contentEdgeInsets() const { return insets_; }
   void setContentEdgeInsets(const EdgeInsets& e) {
@@ -56,9 +49,6 @@ class Button : public Control {
   }
   void setAdjustsImageWhenHighlighted(bool b) { adjustsWhenHighlighted_ = b; }
   void setShowsTouchWhenHighlighted(bool b) { showsTouch_ = b; }
-  bool adjustsImageWhenDisabled() const { return adjustsWhenDisabled_; }
-  bool adjustsImageWhenHighlighted() const { return adjustsWhenHighlighted_; }
-  bool showsTouchWhenHighlighted() const { return showsTouch_; }
 
   // Where the image goes in the bounds, for its size.
   Rect imageRectForContentRect(const Rect& contentRect, Size imageSize) const;

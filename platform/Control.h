@@ -45,7 +45,6 @@ class Control : public View {
     addAction([target, action](Control*) { (target->*action)(); }, events);
   }
   void addAction(Action action, unsigned events);
-  void removeAllTargets() { actions_.clear(); }
   // Calls every action registered for any of `events`, in the order added.
   void sendActionsForControlEvents(unsigned events);
 

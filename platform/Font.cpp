@@ -35,8 +35,7 @@ void selectFont(cairo_t* cr, const Font& font) {
 }
 }  // namespace
 
-Font::Font(const std::string& family, bool bold, double pointSize)
-    : family_(family), bold_(bold), pointSize_(pointSize) {
+Font::Font(const std::string& family, bool bold, double pointSize) : pointSize_(pointSize) {
   face_ = cairo_toy_font_face_create(family.c_str(), CAIRO_FONT_SLANT_NORMAL,
                                      bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
   cairo_t* cr = measuringContext();

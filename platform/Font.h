@@ -23,9 +23,7 @@ class Font {
   Font(const Font&) = delete;
   Font& operator=(const Font&) = delete;
 
-  const std::string& familyName() const { return family_; }
   double pointSize() const { return pointSize_; }
-  bool isBold() const { return bold_; }
   double ascender() const { return ascender_; }
   double descender() const { return descender_; }  // positive, below the baseline
   double lineHeight() const { return ascender_ + descender_; }
@@ -36,8 +34,6 @@ class Font {
   cairo_font_face_t* cairoFace() const { return face_; }
 
  private:
-  std::string family_;
-  bool bold_;
   double pointSize_;
   double ascender_ = 0;
   double descender_ = 0;

@@ -35,10 +35,6 @@ inline Rect RectMake(double x, double y, double w, double h) {
 inline Point PointMake(double x, double y) {
   return Point{x, y};
 }
-inline Size SizeMake(double w, double h) {
-  return Size{w, h};
-}
-
 // Margins inside a rectangle, as buttons use them around their content.
 struct EdgeInsets {
   double top = 0;

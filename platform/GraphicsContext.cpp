@@ -47,10 +47,6 @@ void GraphicsContext::translateCTM(double tx, double ty) {
 void GraphicsContext::rotateCTM(double angle) {
   cairo_rotate(cr_, angle);
 }
-void GraphicsContext::scaleCTM(double sx, double sy) {
-  cairo_scale(cr_, sx, sy);
-}
-
 void GraphicsContext::beginPath() {
   cairo_new_path(cr_);
 }
@@ -66,10 +62,6 @@ void GraphicsContext::addLineToPoint(double x, double y) {
 void GraphicsContext::addRect(const Rect& r) {
   cairo_rectangle(cr_, r.origin.x, r.origin.y, r.size.width, r.size.height);
 }
-void GraphicsContext::closePath() {
-  cairo_close_path(cr_);
-}
-
 void GraphicsContext::useFillColor() {
   cairo_set_source_rgba(cr_, state_.fill.red, state_.fill.green, state_.fill.blue,
                         state_.fill.alpha);

@@ -27,25 +27,19 @@ class GraphicsContext {
 
   void setRGBStrokeColor(double r, double g, double b, double a);
   void setRGBFillColor(double r, double g, double b, double a);
-  void setStrokeColor(const Color& c) { setRGBStrokeColor(c.red, c.green, c.blue, c.alpha); }
   void setFillColor(const Color& c) { setRGBFillColor(c.red, c.green, c.blue, c.alpha); }
   void setLineWidth(double width);
   Color fillColor() const { return state_.fill; }
-  Color strokeColor() const { return state_.stroke; }
-  double lineWidth() const { return state_.lineWidth; }
 
   void translateCTM(double tx, double ty);
   void rotateCTM(double angle);
-  void scaleCTM(double sx, double sy);
 
   void beginPath();
   void moveToPoint(double x, double y);
   void addLineToPoint(double x, double y);
   void addRect(const Rect& r);
-  void closePath();
   void drawPath(PathDrawingMode mode);
   void strokePath() { drawPath(PathDrawingMode::Stroke); }
-  void fillPath() { drawPath(PathDrawingMode::Fill); }
 
   void fillRect(const Rect& r);
   void strokeRect(const Rect& r);

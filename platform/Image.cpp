@@ -65,12 +65,6 @@ std::shared_ptr<Image> Image::imageNamed(const std::string& name) {
   return image;
 }
 
-std::shared_ptr<Image> Image::imageWithContentsOfFile(const std::string& path) {
-  cairo_surface_t* one = loadPNG(path);
-  if (!one) return nullptr;
-  return std::make_shared<Image>(one, nullptr);
-}
-
 void Image::clearCache() {
   cache().clear();
 }

@@ -16,8 +16,6 @@ class Image {
   // "Background.png" (or "Background"); none when the bundle has no such image.
   // Images are cached by name.
   static std::shared_ptr<Image> imageNamed(const std::string& name);
-  // Loads one PNG file (1×); none when it cannot be read.
-  static std::shared_ptr<Image> imageWithContentsOfFile(const std::string& path);
   // Forgets the cache (tests switch bundles).
   static void clearCache();
 

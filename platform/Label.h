@@ -23,22 +23,18 @@ class Label : public View {
     font_ = std::move(font);
     setNeedsDisplay();
   }
-  Color textColor() const { return textColor_; }
   void setTextColor(const Color& c) {
     textColor_ = c;
     setNeedsDisplay();
   }
-  TextAlignment textAlignment() const { return alignment_; }
   void setTextAlignment(TextAlignment a) {
     alignment_ = a;
     setNeedsDisplay();
   }
-  Color shadowColor() const { return shadowColor_; }
   void setShadowColor(const Color& c) {
     shadowColor_ = c;
     setNeedsDisplay();
   }
-  Size shadowOffset() const { return shadowOffset_; }
   void setShadowOffset(Size s) {
     shadowOffset_ = s;
     setNeedsDisplay();

@@ -94,10 +94,6 @@ void renderView(View& v, cairo_t* cr, double scale, bool isRoot) {
     cairo_clip(cr);
   }
   if (group) cairo_push_group(cr);
-  if (v.clipsToBounds() && !leaf) {
-    cairo_rectangle(cr, 0, 0, b.size.width, b.size.height);
-    cairo_clip(cr);
-  }
   Color bg = v.backgroundColor();
   if (!bg.isClear()) {
     cairo_set_source_rgba(cr, bg.red, bg.green, bg.blue, bg.alpha);

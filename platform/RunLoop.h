@@ -66,11 +66,8 @@ class Timer : public std::enable_shared_from_this<Timer> {
   }
 
   void invalidate();
-  bool isValid() const { return valid_; }
   double timeInterval() const { return nanosToSeconds(interval_); }
   const std::shared_ptr<void>& userInfo() const { return userInfo_; }
-  Nanos fireDate() const { return fireAt_; }
-  bool repeats() const { return repeats_; }
 
   Timer(Nanos interval, Action action, std::shared_ptr<void> userInfo, bool repeats);
 
@@ -101,7 +98,6 @@ class RunLoop {
   void addTimer(const std::shared_ptr<Timer>& timer);
 
   // The clock timers are measured against (a RealClock unless replaced).
-  const Clock& clock() const { return *clock_; }
   Nanos now() const { return clock_->now(); }
   void setClock(std::shared_ptr<Clock> clock);
 

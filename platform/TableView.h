@@ -39,7 +39,6 @@ class TableViewCell : public View {
   // The row's text, shown in the content view's left part.
   const std::string& text() const { return textLabel_->text(); }
   void setText(const std::string& text) { textLabel_->setText(text); }
-  Label* textLabel() const { return textLabel_.get(); }
   TableViewCellAccessoryType accessoryType() const { return accessory_; }
   void setAccessoryType(TableViewCellAccessoryType a) {
     accessory_ = a;
@@ -50,7 +49,6 @@ class TableViewCell : public View {
 
   // Set by the table while the cell is one of its rows.
   TableView* tableView() const { return table_; }
-  IndexPath indexPath() const { return indexPath_; }
 
   void drawRect(const Rect& rect) override;
   // A touch on the row (and not on a control in it) selects it.
@@ -109,7 +107,6 @@ class TableView : public View {
   TableViewStyle style() const { return style_; }
   void setDataSource(TableViewDataSource* dataSource) { dataSource_ = dataSource; }
   void setDelegate(TableViewDelegate* delegate) { delegate_ = delegate; }
-  TableViewDataSource* dataSource() const { return dataSource_; }
   TableViewDelegate* delegate() const { return delegate_; }
   bool isScrollEnabled() const { return scrollEnabled_; }
   void setScrollEnabled(bool enabled) { scrollEnabled_ = enabled; }

@@ -149,10 +149,6 @@ Transform3D Transform3DRotate(const Transform3D& t, double angle, double x, doub
   return Transform3DConcat(Transform3DMakeRotation(angle, x, y, z), t);
 }
 
-Transform3D Transform3DScale(const Transform3D& t, double sx, double sy, double sz) {
-  return Transform3DConcat(Transform3DMakeScale(sx, sy, sz), t);
-}
-
 Point Transform3DApply(const Transform3D& t, Point p) {
   double x = p.x * t.m11 + p.y * t.m21 + t.m41;
   double y = p.x * t.m12 + p.y * t.m22 + t.m42;

@@ -32,7 +32,6 @@ Transform3D Transform3DMakeScale(double sx, double sy, double sz);
 Transform3D Transform3DTranslate(const Transform3D& t, double tx, double ty, double tz);
 // Rotation applied before t.
 Transform3D Transform3DRotate(const Transform3D& t, double angle, double x, double y, double z);
-Transform3D Transform3DScale(const Transform3D& t, double sx, double sy, double sz);
 
 // Where the transform takes a point of the plane z = 0 (layer-centre relative).
 Point Transform3DApply(const Transform3D& t, Point p);

@@ -387,10 +387,6 @@ void View::commitAnimations() {
   reg.counts[b.name] += 1;
 }
 
-bool View::isInAnimationBlock() {
-  return !AnimationRegistry::shared().blocks.empty();
-}
-
 const std::string& View::lastCommittedAnimationName() {
   return AnimationRegistry::shared().lastName;
 }

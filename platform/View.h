@@ -73,15 +73,11 @@ class View : public std::enable_shared_from_this<View> {
     hidden_ = hidden;
     setNeedsDisplay();
   }
-  bool isOpaque() const { return opaque_; }
-  void setOpaque(bool opaque) { opaque_ = opaque; }
   Color backgroundColor() const { return backgroundColor_; }
   void setBackgroundColor(const Color& c) {
     backgroundColor_ = c;
     setNeedsDisplay();
   }
-  bool clipsToBounds() const { return clipsToBounds_; }
-  void setClipsToBounds(bool clips) { clipsToBounds_ = clips; }
 
   // What is on screen now: the model value, or where its animation has got to
   // on the run loop's clock.
@@ -113,7 +109,6 @@ class View : public std::enable_shared_from_this<View> {
   void setNeedsDisplay();
 
   // --- touches
-  bool isUserInteractionEnabled() const { return userInteractionEnabled_; }
   void setUserInteractionEnabled(bool enabled) { userInteractionEnabled_ = enabled; }
   // The front-most visible, touchable view at `p` (this view's coordinates),
   // this view included; null when none.
@@ -140,7 +135,6 @@ class View : public std::enable_shared_from_this<View> {
   // subview changes of this block take effect.
   static void setAnimationTransition(AnimationTransition transition, View* view, bool cache = true);
   static void commitAnimations();
-  static bool isInAnimationBlock();
   // Name of the most recently committed block ("" before any): for the app's
   // diagnostics and tests.
   static const std::string& lastCommittedAnimationName();
@@ -183,8 +177,6 @@ class View : public std::enable_shared_from_this<View> {
   double alpha_ = 1.0;
   Transform3D transform_ = Transform3DIdentity;
   bool hidden_ = false;
-  bool opaque_ = true;
-  bool clipsToBounds_ = false;
   bool userInteractionEnabled_ = true;
   Color backgroundColor_ = Color::clearColor();
 

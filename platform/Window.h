@@ -21,7 +21,6 @@ class Window : public View {
   View* touchDown(Point p);
   void touchMoved(Point p);
   void touchUp(Point p);
-  View* touchedView() const { return touchedRaw_; }
 
   // Set by setNeedsDisplay of any view in the tree; cleared by the app loop.
   bool needsDisplay() const { return needsDisplay_; }

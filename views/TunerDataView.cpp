@@ -42,7 +42,6 @@ std::shared_ptr<TunerDataView> TunerDataView::initWithFrame(const Rect& frame, T
 
 TunerDataView::TunerDataView(const Rect& frame) : View(frame) {
   setBackgroundColor(platform::Color::clearColor());
-  setOpaque(false);
 }
 
 void TunerDataView::drawRect(const Rect&) {

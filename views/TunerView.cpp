@@ -180,10 +180,8 @@ void TunerView::setupSubviewsWithContentFrame(const Rect&) {
 
   auto background = std::make_shared<ImageView>(Image::imageNamed("Background.png"));
   background->setCenter(middle);
-  background->setOpaque(true);
 
   hashMarkView_ = HashMarkView::initWithFrame(frame());
-  hashMarkView_->setOpaque(false);
   hashMarkView_->setBackgroundColor(Color::clearColor());
 
   needleView_ = std::make_shared<ImageView>(Image::imageNamed("NeedleHilight.png"));

@@ -100,11 +100,13 @@ class Demo : public ApplicationDelegate {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main() {
   ApplicationOptions options;
   options.title = "Quillon window test";
   options.orientation = Orientation::LandscapeTopRight;
-  const int status = ApplicationMain(argc, argv, std::make_shared<Demo>(), options);
+  Application application(options);
+  Demo demo;
+  const int status = application.run(&demo);
   say("quit with status %.0f", status);
   return status;
 }

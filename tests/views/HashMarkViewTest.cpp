@@ -27,7 +27,6 @@ TEST(HashMarkViewTest, SeventeenMarksFromFortyTwoToOneHundredThirtyEightDegrees)
 class HashMarkViewDrawingTest : public ::testing::Test {
  protected:
   static HashMarkView& transparent(HashMarkView& view) {
-    view.setOpaque(false);
     view.setBackgroundColor(platform::Color::clearColor());
     return view;
   }
