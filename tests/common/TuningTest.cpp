@@ -77,28 +77,14 @@ void scoreSpikes(Tuning& tuning, const std::vector<std::pair<int, float>>& spike
 
 // --- Catalogue -------------------------------------------------------------------
 
-TEST(TuningTest, CatalogueHoldsTheFiveTuningsInOrder) {
+TEST(TuningTest, CatalogueKeepsTheStoredIdsInOrderAndTwoDifferentE4s) {
+  // The ids are what the preferences store; their order is the settings list.
   const auto& tunings = Tuning::definedTunings();
   ASSERT_EQ(5u, tunings.size());
   const char* ids[] = {"guitar", "dropd", "banjo", "violin", "ukulele"};
-  const char* names[] = {"Standard Guitar", "Drop-D Guitar", "5-String Banjo", "Violin/Mandolin",
-                         "Ukulele"};
-  const size_t counts[] = {6, 6, 5, 4, 4};
-  for (size_t i = 0; i < 5; ++i) {
-    EXPECT_EQ(ids[i], *tunings[i]->stringForKey(TuningIdKey));
-    EXPECT_EQ(names[i], *tunings[i]->stringForKey(TuningNameKey));
-    EXPECT_EQ(counts[i], tunings[i]->tuningNotes.size());
-    EXPECT_EQ(tunings[i], Tuning::tuningForId(ids[i]));
-  }
-  std::vector<std::string> banjo;
-  for (const auto& note : tunings[2]->tuningNotes) banjo.push_back(note->soundName());
-  EXPECT_EQ((std::vector<std::string>{"G5b", "D4b", "G4b", "B4b", "D5b"}), banjo);
-  EXPECT_EQ(783.99f, tunings[2]->tuningNotes[0]->frequency());
-  EXPECT_EQ("button-fg-c.png", tunings[4]->tuningNotes[1]->imageName());
-  // Two different E4 literals.
+  for (size_t i = 0; i < 5; ++i) EXPECT_EQ(tunings[i], Tuning::tuningForId(ids[i])) << ids[i];
   EXPECT_EQ(329.6f, tunings[0]->tuningNotes[5]->frequency());
   EXPECT_EQ(329.63f, tunings[4]->tuningNotes[2]->frequency());
-  EXPECT_NE(tunings[0]->tuningNotes[5]->frequency(), tunings[4]->tuningNotes[2]->frequency());
 }
 
 TEST(TuningTest, CatalogueSharesNotesByIdentityAndLooksUpCaseSensitively) {
@@ -143,12 +129,6 @@ TEST(TuningTest, FFTLengthIsTwiceThePowerOfTwoCoveringTheRate) {
     EXPECT_EQ(c.fftSize, tuning->fftSize()) << c.rate;
     EXPECT_EQ(c.bufferSize, tuning->bufferSize()) << c.rate;
   }
-  auto tuning = Tuning::initWithSampleRate(22050.0f);
-  EXPECT_EQ(440, tuning->calibration());
-  EXPECT_FALSE(tuning->applyHammingWindow());
-  EXPECT_FALSE(tuning->targetTuning());
-  EXPECT_EQ(0, tuning->nmaxima());
-  for (int k = 0; k < tuning->bufferSize(); ++k) ASSERT_EQ(0.0f, tuning->fft()[k]);
   // No length exists for these.
   EXPECT_FALSE(Tuning::initWithSampleRate(0.0f));
   EXPECT_FALSE(Tuning::initWithSampleRate(-22050.0f));
