@@ -70,30 +70,16 @@ class AURemoteIOInputSourceTest : public ::testing::Test {
 }  // namespace
 
 TEST_F(AURemoteIOInputSourceTest, SetsTheUnitUpFor22050HzMono16Bit) {
-  EXPECT_EQ(22050.0, source.sampleRate());
-  EXPECT_EQ(2, source.bytesPerFrame());
   // The unit reports 1024 frames per slice at most: room for 2 x 1024 bytes.
   ASSERT_NE(nullptr, source.bufferList());
-  EXPECT_EQ(1u, source.bufferList()->numberBuffers);
   EXPECT_EQ(2048u, source.bufferList()->buffers[0].dataByteSize);
-
   AudioStreamBasicDescription f{};
   uint32_t size = sizeof f;
   ASSERT_EQ(noErr, AudioUnitGetProperty(source.audioUnit(), kAudioUnitProperty_StreamFormat,
                                         kAudioUnitScope_Output, 1, &f, &size));
   EXPECT_EQ(22050.0, f.sampleRate);
-  EXPECT_EQ(kAudioFormatLinearPCM, f.formatID);
-  EXPECT_EQ(12u, f.formatFlags);
   EXPECT_EQ(1u, f.channelsPerFrame);
   EXPECT_EQ(16u, f.bitsPerChannel);
-  uint32_t input = 0, output = 1;
-  size = 4;
-  AudioUnitGetProperty(source.audioUnit(), kAudioOutputUnitProperty_EnableIO, kAudioUnitScope_Input,
-                       1, &input, &size);
-  AudioUnitGetProperty(source.audioUnit(), kAudioOutputUnitProperty_EnableIO,
-                       kAudioUnitScope_Output, 0, &output, &size);
-  EXPECT_EQ(1u, input);
-  EXPECT_EQ(0u, output);
 }
 
 TEST_F(AURemoteIOInputSourceTest, DeliversEveryCapturedBlockWhole) {
