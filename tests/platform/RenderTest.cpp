@@ -33,46 +33,31 @@ using test_support::Pixel;
 
 class RenderTest : public ManualClockTest {};
 
-TEST_F(RenderTest, RedViewLandsAtItsFrame) {
+TEST_F(RenderTest, ViewsLandAtTheirFramesTurnedAboutTheirCentresAndBlendedByAlpha) {
   Window window(RectMake(0, 0, 320, 480));
+  window.setBackgroundColor(Color::whiteColor());
   auto red = std::make_shared<View>(RectMake(100, 200, 20, 10));
   red->setBackgroundColor(Color::redColor());
-  window.addSubview(red);
-  Canvas c(window, 2);
-  Pixel in = c.at(2 * 110, 2 * 205), out = c.at(2 * 99, 2 * 205), below = c.at(2 * 110, 2 * 211);
-  EXPECT_EQ(255, in.r);
-  EXPECT_EQ(0, in.g);
-  EXPECT_EQ(0, out.r);  // window background is black
-  EXPECT_EQ(0, below.r);
-}
-
-TEST_F(RenderTest, TransformTurnsTheViewAboutItsCentre) {
-  // A 100 × 10 bar centred at (160, 240), turned a quarter: now 10 wide and
-  // 100 high.
-  Window window(RectMake(0, 0, 320, 480));
-  auto bar = std::make_shared<View>(RectMake(110, 235, 100, 10));
-  bar->setBackgroundColor(Color::redColor());
+  // A 100 x 10 bar centred at (160, 100), turned a quarter: 10 wide, 100 high.
+  auto bar = std::make_shared<View>(RectMake(110, 95, 100, 10));
+  bar->setBackgroundColor(Color::blackColor());
   bar->setTransform(Transform3DRotate(Transform3DIdentity, -M_PI / 2, 0, 0, 1));
-  window.addSubview(bar);
-  Canvas c(window, 1);
-  EXPECT_EQ(255, c.at(160, 200).r);
-  EXPECT_EQ(0, c.at(200, 240).r);
-}
-
-TEST_F(RenderTest, AlphaBlendsAndZeroAlphaHides) {
-  Window window(RectMake(0, 0, 100, 100));
-  window.setBackgroundColor(Color::whiteColor());
-  auto half = std::make_shared<View>(RectMake(0, 0, 50, 50));
+  auto half = std::make_shared<View>(RectMake(0, 400, 50, 50));
   half->setBackgroundColor(Color::blackColor());
   half->setAlpha(0.5);
-  auto gone = std::make_shared<View>(RectMake(50, 50, 50, 50));
+  auto gone = std::make_shared<View>(RectMake(250, 400, 50, 50));
   gone->setBackgroundColor(Color::blackColor());
   gone->setAlpha(0);
-  window.addSubview(half);
-  window.addSubview(gone);
-  Canvas c(window, 1);
-  EXPECT_NEAR(128, c.at(10, 10).r, 2);
-  EXPECT_EQ(255, c.at(60, 60).r);
+  for (const auto& v : {red, bar, half, gone}) window.addSubview(v);
+  Canvas c(window, 2);
+  EXPECT_EQ(0, c.at(2 * 110, 2 * 205).g);  // red inside its frame
+  EXPECT_EQ(255, c.at(2 * 110, 2 * 205).r);
+  EXPECT_EQ(255, c.at(2 * 99, 2 * 205).g);  // white just outside it
+  EXPECT_EQ(255, c.at(2 * 110, 2 * 211).g);
+  EXPECT_EQ(0, c.at(2 * 160, 2 * 60).r);  // the turned bar
+  EXPECT_EQ(255, c.at(2 * 200, 2 * 100).r);
+  EXPECT_NEAR(128, c.at(2 * 10, 2 * 410).r, 2);
+  EXPECT_EQ(255, c.at(2 * 260, 2 * 410).r);
 }
 
 TEST_F(RenderTest, AnimationInFlightIsDrawnAtItsPresentationValue) {
@@ -345,9 +330,7 @@ TEST_F(RenderTest, NavigationBarDoneButtonSitsRightAndFires) {
   nav->pushNavigationItem(item, false);
   window.addSubview(nav);
   ASSERT_NE(nullptr, nav->rightButton());
-  EXPECT_EQ("Done", nav->rightButton()->title());
   EXPECT_GT(nav->rightButton()->frame().minX(), 240);
-  EXPECT_EQ("Quillon", nav->topItem()->title());
   window.touchDown(Point{nav->rightButton()->frame().midX(), 22});
   EXPECT_EQ(1, done);
   window.touchDown(Point{100, 22});

@@ -99,12 +99,6 @@ TEST_F(TableViewTest, SectionsHeadersAndRowsComeFromTheDataSource) {
   EXPECT_EQ(1, checkmarks(*table));
 }
 
-TEST_F(TableViewTest, ACellMadeWithAZeroFrameHasTheStandardRowContent) {
-  TableViewCell cell(Rect{}, "x");
-  EXPECT_DOUBLE_EQ(43, cell.contentView()->bounds().size.height);
-  EXPECT_DOUBLE_EQ(320, cell.contentView()->bounds().size.width);
-}
-
 TEST_F(TableViewTest, TouchingARowSelectsItAndTheCheckmarkMoves) {
   window.touchDown(centreOfRow({1, 3}));
   window.touchUp(centreOfRow({1, 3}));
@@ -139,23 +133,6 @@ TEST_F(TableViewTest, ReloadOffersTheOldCellsForReuse) {
   for (auto& v : table->subviews())
     if (dynamic_cast<TableViewCell*>(v.get())) ++cells;
   EXPECT_EQ(6u, cells);
-}
-
-class TestNullCellSource : public TableViewDataSource {
- public:
-  int numberOfRowsInSection(TableView*, int) override { return 2; }
-  std::shared_ptr<TableViewCell> cellForRowAtIndexPath(TableView*, IndexPath) override {
-    return nullptr;
-  }
-};
-
-TEST(TableViewNoCellTest, MissingCellBecomesAnEmptyRow) {
-  TestNullCellSource source;
-  TableView table(RectMake(0, 0, 320, 200), TableViewStyle::Plain);
-  table.setDataSource(&source);
-  table.reloadData();
-  EXPECT_EQ(2, table.numberOfRowsInSection(0));
-  EXPECT_NE(nullptr, table.cellForRowAtIndexPath({0, 1}));
 }
 
 }  // namespace

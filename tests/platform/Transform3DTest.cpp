@@ -56,25 +56,4 @@ TEST(Transform3DTest, InvertApplyUndoesApplyAndRefusesCollapse) {
   EXPECT_FALSE(Transform3DInvertApply(Transform3DMakeScale(0, 1, 1), Point{1, 1}, &back));
 }
 
-TEST(Transform3DTest, InterpolationKeepsTheNeedlePivotStill) {
-  Transform3D from = needleTransform(-0.8f), to = needleTransform(0.9f);
-  for (double f : {0.25, 0.5, 0.75}) {
-    Transform3D mid = Transform3DInterpolate(from, to, f);
-    expectNear(Point{120, 0}, Transform3DApply(mid, Point{0, 120}));
-    // Halfway in time is halfway in angle.
-    if (f == 0.5) {
-      Transform3D expected = needleTransform(0.05f);
-      expectNear(Transform3DApply(expected, Point{0, -80}), Transform3DApply(mid, Point{0, -80}),
-                 1e-3);
-    }
-  }
-  EXPECT_EQ(from, Transform3DInterpolate(from, to, 0));
-  EXPECT_EQ(to, Transform3DInterpolate(from, to, 1));
-}
-
-TEST(Transform3DTest, InterpolatesPlainMovesLinearly) {
-  Transform3D a = Transform3DMakeTranslation(0, 0, 0), b = Transform3DMakeTranslation(10, -20, 0);
-  expectNear(Point{5, -10}, Transform3DApply(Transform3DInterpolate(a, b, 0.5), Point{0, 0}));
-}
-
 }  // namespace
