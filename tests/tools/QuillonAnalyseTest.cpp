@@ -110,11 +110,10 @@ TEST(QuillonAnalyseTest, SharpAReadsPlusSevenCentsInEveryPass) {
   }
 }
 
-TEST(QuillonAnalyseTest, TextOutputAndSummary) {
+TEST(QuillonAnalyseTest, SummaryAndCalibration) {
   const std::string file = recording("a-text.aiff", aifftest::tone(22050, 1.0, 110.5, 5));
   const ToolRun run = analyse(file);
   ASSERT_EQ(0, run.status) << run.err;
-  EXPECT_NE(std::string::npos, run.out.find("    0.25    4410  A          2     +7.31")) << run.out;
   EXPECT_NE(std::string::npos, run.out.find("string 2 A  (A2g): 1.00 s selected, median +7.31"))
       << run.out;
 
@@ -144,8 +143,6 @@ TEST(QuillonAnalyseTest, SilenceReadsNoNote) {
     EXPECT_EQ("null", p.string);
   }
   const ToolRun text = analyse(file);
-  EXPECT_NE(std::string::npos, text.out.find("    1.00    6615  -          -         -"))
-      << text.out;
   EXPECT_NE(std::string::npos, text.out.find("no note: 1.00 s")) << text.out;
 }
 
