@@ -82,22 +82,23 @@ TEST_F(AURemoteIOInputSourceTest, SetsTheUnitUpFor22050HzMono16Bit) {
   EXPECT_EQ(16u, f.bitsPerChannel);
 }
 
-TEST_F(AURemoteIOInputSourceTest, DeliversEveryCapturedBlockWhole) {
+TEST_F(AURemoteIOInputSourceTest, DeliversEveryCapturedBlockWholeInSlicesOfAtMost1024Frames) {
+  const auto a = ramp(512, 0), b = ramp(100, 1000), c = ramp(1300, -3000);
+  feed(a);  // not started: nothing
   source.startAudioUnit();
-  const auto a = ramp(512, 0), b = ramp(100, 1000), c = ramp(1024, -3000);
   feed(a);
   feed(b);
   feed(c);
-  EXPECT_EQ((std::vector<int>{512, 100, 1024}), delegate.frameCounts);
+  EXPECT_EQ((std::vector<int>{512, 100, 1024, 276}), delegate.frameCounts);
   // After a short block the next full one still gets the whole buffer.
-  EXPECT_EQ((std::vector<uint32_t>{1024, 200, 2048}), delegate.byteSizes);
+  EXPECT_EQ((std::vector<uint32_t>{1024, 200, 2048, 552}), delegate.byteSizes);
   std::vector<int16_t> all(a);
   all.insert(all.end(), b.begin(), b.end());
   all.insert(all.end(), c.begin(), c.end());
   EXPECT_EQ(all, delegate.samples);
   source.stopAudioUnit();
   feed(a);
-  EXPECT_EQ(3u, delegate.frameCounts.size());
+  EXPECT_EQ(4u, delegate.frameCounts.size());
 }
 
 TEST_F(AURemoteIOInputSourceTest, CaptureAllocatesNothingOnTheAudioThread) {
