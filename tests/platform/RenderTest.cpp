@@ -169,30 +169,23 @@ TEST_F(RenderTest, RedrawingOnlyTheDamageGivesTheWholePicture) {
   };
   cairo_surface_t* kept = whole();
   window.clearDamage();
+  // Where the setters reported damage, and where animated views were and
+  // are, each with the app loop's two pixels for antialiased edges.
   std::vector<Rect> lastAnimated;
   auto redrawDamage = [&] {
-    Rect d = window.damage();
-    auto add = [&d](const Rect& r) {
-      if (r.isEmpty()) return;
-      if (d.isEmpty()) {
-        d = r;
-        return;
-      }
-      const double x0 = std::min(d.minX(), r.minX()), y0 = std::min(d.minY(), r.minY());
-      d = RectMake(x0, y0, std::max(d.maxX(), r.maxX()) - x0, std::max(d.maxY(), r.maxY()) - y0);
-    };
-    for (const Rect& r : lastAnimated) add(r);
+    std::vector<Rect> damaged = lastAnimated;
     lastAnimated.clear();
-    for (View* v : View::animatedViews()) {
-      lastAnimated.push_back(renderedExtentInRoot(*v, window));
-      add(lastAnimated.back());
-    }
+    for (View* v : View::animatedViews()) lastAnimated.push_back(renderedExtentInRoot(*v, window));
+    damaged.insert(damaged.end(), lastAnimated.begin(), lastAnimated.end());
+    damaged.push_back(window.damage());
     window.clearDamage();
-    if (d.isEmpty()) return;
     cairo_t* cr = cairo_create(kept);
-    const double x0 = std::floor(d.minX() * scale) - 2, y0 = std::floor(d.minY() * scale) - 2;
-    cairo_rectangle(cr, x0, y0, std::ceil(d.maxX() * scale) + 2 - x0,
-                    std::ceil(d.maxY() * scale) + 2 - y0);
+    for (const Rect& d : damaged) {
+      if (d.isEmpty()) continue;
+      const double x0 = std::floor(d.minX() * scale) - 2, y0 = std::floor(d.minY() * scale) - 2;
+      cairo_rectangle(cr, x0, y0, std::ceil(d.maxX() * scale) + 2 - x0,
+                      std::ceil(d.maxY() * scale) + 2 - y0);
+    }
     cairo_clip(cr);
     cairo_set_operator(cr, CAIRO_OPERATOR_CLEAR);
     cairo_paint(cr);
