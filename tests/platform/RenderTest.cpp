@@ -226,41 +226,6 @@ TEST_F(RenderTest, RedrawingOnlyTheDamageGivesTheWholePicture) {
   cairo_surface_destroy(kept);
 }
 
-TEST_F(RenderTest, GraphicsStateSaveRestoreAndFillRect) {
-  // A view drawing with the context calls: a fill in a saved state must not
-  // leak its colour or transform past the restore.
-  class Drawing : public View {
-   public:
-    using View::View;
-    void drawRect(const Rect&) override {
-      GraphicsContext* ctx = GraphicsGetCurrentContext();
-      ASSERT_NE(nullptr, ctx);
-      ctx->setRGBFillColor(0, 1, 0, 1);
-      ctx->saveGState();
-      ctx->setRGBFillColor(1, 0, 0, 1);
-      ctx->translateCTM(50, 0);
-      ctx->fillRect(RectMake(0, 0, 10, 10));
-      ctx->restoreGState();
-      EXPECT_EQ((Color{0, 1, 0, 1}), ctx->fillColor());
-      ctx->fillRect(RectMake(0, 0, 10, 10));
-      ctx->setRGBStrokeColor(0, 0, 1, 1);
-      ctx->setLineWidth(2);
-      ctx->beginPath();
-      ctx->moveToPoint(0, 50);
-      ctx->addLineToPoint(100, 50);
-      ctx->drawPath(PathDrawingMode::Stroke);
-    }
-  };
-  Window window(RectMake(0, 0, 100, 100));
-  window.addSubview(std::make_shared<Drawing>(RectMake(0, 0, 100, 100)));
-  Canvas c(window, 1);
-  EXPECT_EQ(255, c.at(55, 5).r);
-  EXPECT_EQ(255, c.at(5, 5).g);
-  EXPECT_EQ(0, c.at(5, 5).r);
-  EXPECT_EQ(255, c.at(30, 50).b);
-  EXPECT_EQ(nullptr, GraphicsGetCurrentContext());  // only while drawing
-}
-
 TEST_F(RenderTest, TextIsDrawnFromItsTopLeftInTheFillColour) {
   auto font = Font::fontWithName("Helvetica", 40);
   ASSERT_NE(nullptr, font);
