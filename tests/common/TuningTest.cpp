@@ -187,7 +187,7 @@ TEST(TuningPeakSearchTest, DecidesThe36DbFallAsPlainLogarithmsWouldAtTheBoundary
 TEST(TuningTest, SteadyTone110_5HzSelectsA2SharpBy7_31Cents) {
   auto tuning = makeGuitarTuning();
   tuning->setApplyHammingWindow(true);
-  // The same block every pass: a steady spectrum, settling at 1 / 0.7 of one block.
+  // The same block every pass: a steady spectrum.
   const auto block = harmonicTone(110.5, 6000.0);
   for (int pass = 0; pass < 3; ++pass) {
     tuning->processSampleBuffer(*block);
@@ -211,9 +211,6 @@ TEST(TuningTest, SteadyTone110_5HzSelectsA2SharpBy7_31Cents) {
     EXPECT_NEAR(9.27f, tuning->frequencyDeltaForNote(*lowE), 0.005f);
     EXPECT_LT(lowE->score(), a2->score());
   }
-  // Three passes of the same block: 1 + 0.3 + 0.09 times one block.
-  const int peak = 328;
-  EXPECT_NEAR(1.39f * tuning->fftn()[peak], tuning->fft()[peak], 1e-3f * tuning->fft()[peak]);
 }
 
 TEST(TuningTest, RealInputPassGivesTheComplexTransformInEveryBin) {
