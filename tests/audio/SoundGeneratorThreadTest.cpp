@@ -1,15 +1,13 @@
-#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <string>
 #include <thread>
 
 #include "audio/SoundGenerator.h"
 #include "platform/RunLoop.h"
+#include "tests/support/AudioTestDriver.h"
 #include "tests/support/ManualClockTest.h"
-#include "tests/support/Scoped.h"
 
 namespace {
 
@@ -19,17 +17,7 @@ namespace {
 // thread renders.
 class SoundGeneratorThreadTest : public ManualRunLoopTest {
  protected:
-  void SetUp() override {
-    // SDL picks its driver when its audio starts; restart it on the dummy one
-    // whatever an earlier test of this process brought up.
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    ManualRunLoopTest::SetUp();
-  }
-  void TearDown() override {
-    ManualRunLoopTest::TearDown();
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
-  }
-  test_support::ScopedEnv driver_{"SDL_AUDIODRIVER", "dummy"};
+  audiotest::ScopedSdlAudioDriver driver_{"dummy"};
 
   // Waits (in real time) until the device has pulled at least `frames` more.
   static bool waitForFrames(const SoundGenerator& generator, uint32_t frames) {

@@ -61,20 +61,3 @@ TEST(AudioSampleBufferTest, ResetStartsAgainAtTheFirstByte) {
   EXPECT_EQ(0, memcmp(second, buffer->data(), 8));
   EXPECT_EQ(4, buffer->frames());
 }
-
-TEST(AudioSampleBufferTest, DropsChunksWithImpossibleCounts) {
-  auto buffer = AudioSampleBuffer::initWithBufferSize(16);
-  const uint8_t bytes[4] = {1, 2, 3, 4};
-  buffer->appendFrames(2, bytes, 4);
-  buffer->appendFrames(-1, bytes, 4);
-  buffer->appendFrames(1, bytes, -2);
-  buffer->appendFrames(2, nullptr, 4);
-  buffer->appendFrames(1, bytes, 0x7fffffff);  // would overflow a 32-bit sum
-  EXPECT_EQ(4, buffer->length());
-  EXPECT_EQ(2, buffer->frames());
-  EXPECT_FALSE(AudioSampleBuffer::initWithBufferSize(-1));
-  auto empty = AudioSampleBuffer::initWithBufferSize(0);
-  ASSERT_TRUE(empty);
-  empty->appendFrames(1, bytes, 2);
-  EXPECT_EQ(0, empty->length());
-}

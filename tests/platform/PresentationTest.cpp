@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <tuple>
-
 #include "platform/Presentation.h"
 
 using platform::Orientation;
@@ -21,16 +19,6 @@ void expectDisplayPoint(const Presentation& p, PresentedPoint window, PresentedP
   EXPECT_NEAR(window.y, back.y, 1e-9);
 }
 
-TEST(PresentationTest, WindowAtScaleTwoIsTheScreenDoubledAndTurned) {
-  for (auto [orientation, width, height] : {std::tuple{Orientation::LandscapeTopRight, 960, 640},
-                                            std::tuple{Orientation::Portrait, 640, 960}}) {
-    int w, h;
-    Presentation::windowSizeForScale(orientation, 2, w, h);
-    EXPECT_EQ(width, w);
-    EXPECT_EQ(height, h);
-  }
-}
-
 TEST(PresentationTest, LandscapeTurnsThePortraitTopEdgeToTheRight) {
   const Presentation p(Orientation::LandscapeTopRight, 960, 640);
   EXPECT_DOUBLE_EQ(2, p.scale());
@@ -42,13 +30,6 @@ TEST(PresentationTest, LandscapeTurnsThePortraitTopEdgeToTheRight) {
   expectDisplayPoint(p, {0, 640}, {320, 480});
   // A button near the portrait top, left of centre.
   expectDisplayPoint(p, {760, 200}, {100, 100});
-}
-
-TEST(PresentationTest, PortraitIsShownUprightAtScale) {
-  const Presentation p(Orientation::Portrait, 640, 960);
-  expectDisplayPoint(p, {0, 0}, {0, 0});
-  expectDisplayPoint(p, {640, 960}, {320, 480});
-  expectDisplayPoint(p, {200, 100}, {100, 50});
 }
 
 TEST(PresentationTest, ResizedWindowsLetterboxAndBarsTakeNoTouches) {

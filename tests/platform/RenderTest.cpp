@@ -33,46 +33,31 @@ using test_support::Pixel;
 
 class RenderTest : public ManualClockTest {};
 
-TEST_F(RenderTest, RedViewLandsAtItsFrame) {
+TEST_F(RenderTest, ViewsLandAtTheirFramesTurnedAboutTheirCentresAndBlendedByAlpha) {
   Window window(RectMake(0, 0, 320, 480));
+  window.setBackgroundColor(Color::whiteColor());
   auto red = std::make_shared<View>(RectMake(100, 200, 20, 10));
   red->setBackgroundColor(Color::redColor());
-  window.addSubview(red);
-  Canvas c(window, 2);
-  Pixel in = c.at(2 * 110, 2 * 205), out = c.at(2 * 99, 2 * 205), below = c.at(2 * 110, 2 * 211);
-  EXPECT_EQ(255, in.r);
-  EXPECT_EQ(0, in.g);
-  EXPECT_EQ(0, out.r);  // window background is black
-  EXPECT_EQ(0, below.r);
-}
-
-TEST_F(RenderTest, TransformTurnsTheViewAboutItsCentre) {
-  // A 100 × 10 bar centred at (160, 240), turned a quarter: now 10 wide and
-  // 100 high.
-  Window window(RectMake(0, 0, 320, 480));
-  auto bar = std::make_shared<View>(RectMake(110, 235, 100, 10));
-  bar->setBackgroundColor(Color::redColor());
+  // A 100 x 10 bar centred at (160, 100), turned a quarter: 10 wide, 100 high.
+  auto bar = std::make_shared<View>(RectMake(110, 95, 100, 10));
+  bar->setBackgroundColor(Color::blackColor());
   bar->setTransform(Transform3DRotate(Transform3DIdentity, -M_PI / 2, 0, 0, 1));
-  window.addSubview(bar);
-  Canvas c(window, 1);
-  EXPECT_EQ(255, c.at(160, 200).r);
-  EXPECT_EQ(0, c.at(200, 240).r);
-}
-
-TEST_F(RenderTest, AlphaBlendsAndZeroAlphaHides) {
-  Window window(RectMake(0, 0, 100, 100));
-  window.setBackgroundColor(Color::whiteColor());
-  auto half = std::make_shared<View>(RectMake(0, 0, 50, 50));
+  auto half = std::make_shared<View>(RectMake(0, 400, 50, 50));
   half->setBackgroundColor(Color::blackColor());
   half->setAlpha(0.5);
-  auto gone = std::make_shared<View>(RectMake(50, 50, 50, 50));
+  auto gone = std::make_shared<View>(RectMake(250, 400, 50, 50));
   gone->setBackgroundColor(Color::blackColor());
   gone->setAlpha(0);
-  window.addSubview(half);
-  window.addSubview(gone);
-  Canvas c(window, 1);
-  EXPECT_NEAR(128, c.at(10, 10).r, 2);
-  EXPECT_EQ(255, c.at(60, 60).r);
+  for (const auto& v : {red, bar, half, gone}) window.addSubview(v);
+  Canvas c(window, 2);
+  EXPECT_EQ(0, c.at(2 * 110, 2 * 205).g);  // red inside its frame
+  EXPECT_EQ(255, c.at(2 * 110, 2 * 205).r);
+  EXPECT_EQ(255, c.at(2 * 99, 2 * 205).g);  // white just outside it
+  EXPECT_EQ(255, c.at(2 * 110, 2 * 211).g);
+  EXPECT_EQ(0, c.at(2 * 160, 2 * 60).r);  // the turned bar
+  EXPECT_EQ(255, c.at(2 * 200, 2 * 100).r);
+  EXPECT_NEAR(128, c.at(2 * 10, 2 * 410).r, 2);
+  EXPECT_EQ(255, c.at(2 * 260, 2 * 410).r);
 }
 
 TEST_F(RenderTest, AnimationInFlightIsDrawnAtItsPresentationValue) {
@@ -184,30 +169,23 @@ TEST_F(RenderTest, RedrawingOnlyTheDamageGivesTheWholePicture) {
   };
   cairo_surface_t* kept = whole();
   window.clearDamage();
+  // Where the setters reported damage, and where animated views were and
+  // are, each with the app loop's two pixels for antialiased edges.
   std::vector<Rect> lastAnimated;
   auto redrawDamage = [&] {
-    Rect d = window.damage();
-    auto add = [&d](const Rect& r) {
-      if (r.isEmpty()) return;
-      if (d.isEmpty()) {
-        d = r;
-        return;
-      }
-      const double x0 = std::min(d.minX(), r.minX()), y0 = std::min(d.minY(), r.minY());
-      d = RectMake(x0, y0, std::max(d.maxX(), r.maxX()) - x0, std::max(d.maxY(), r.maxY()) - y0);
-    };
-    for (const Rect& r : lastAnimated) add(r);
+    std::vector<Rect> damaged = lastAnimated;
     lastAnimated.clear();
-    for (View* v : View::animatedViews()) {
-      lastAnimated.push_back(renderedExtentInRoot(*v, window));
-      add(lastAnimated.back());
-    }
+    for (View* v : View::animatedViews()) lastAnimated.push_back(renderedExtentInRoot(*v, window));
+    damaged.insert(damaged.end(), lastAnimated.begin(), lastAnimated.end());
+    damaged.push_back(window.damage());
     window.clearDamage();
-    if (d.isEmpty()) return;
     cairo_t* cr = cairo_create(kept);
-    const double x0 = std::floor(d.minX() * scale) - 2, y0 = std::floor(d.minY() * scale) - 2;
-    cairo_rectangle(cr, x0, y0, std::ceil(d.maxX() * scale) + 2 - x0,
-                    std::ceil(d.maxY() * scale) + 2 - y0);
+    for (const Rect& d : damaged) {
+      if (d.isEmpty()) continue;
+      const double x0 = std::floor(d.minX() * scale) - 2, y0 = std::floor(d.minY() * scale) - 2;
+      cairo_rectangle(cr, x0, y0, std::ceil(d.maxX() * scale) + 2 - x0,
+                      std::ceil(d.maxY() * scale) + 2 - y0);
+    }
     cairo_clip(cr);
     cairo_set_operator(cr, CAIRO_OPERATOR_CLEAR);
     cairo_paint(cr);
@@ -246,41 +224,6 @@ TEST_F(RenderTest, RedrawingOnlyTheDamageGivesTheWholePicture) {
   redrawDamage();
   EXPECT_EQ(0, samePicture());
   cairo_surface_destroy(kept);
-}
-
-TEST_F(RenderTest, GraphicsStateSaveRestoreAndFillRect) {
-  // A view drawing with the context calls: a fill in a saved state must not
-  // leak its colour or transform past the restore.
-  class Drawing : public View {
-   public:
-    using View::View;
-    void drawRect(const Rect&) override {
-      GraphicsContext* ctx = GraphicsGetCurrentContext();
-      ASSERT_NE(nullptr, ctx);
-      ctx->setRGBFillColor(0, 1, 0, 1);
-      ctx->saveGState();
-      ctx->setRGBFillColor(1, 0, 0, 1);
-      ctx->translateCTM(50, 0);
-      ctx->fillRect(RectMake(0, 0, 10, 10));
-      ctx->restoreGState();
-      EXPECT_EQ((Color{0, 1, 0, 1}), ctx->fillColor());
-      ctx->fillRect(RectMake(0, 0, 10, 10));
-      ctx->setRGBStrokeColor(0, 0, 1, 1);
-      ctx->setLineWidth(2);
-      ctx->beginPath();
-      ctx->moveToPoint(0, 50);
-      ctx->addLineToPoint(100, 50);
-      ctx->drawPath(PathDrawingMode::Stroke);
-    }
-  };
-  Window window(RectMake(0, 0, 100, 100));
-  window.addSubview(std::make_shared<Drawing>(RectMake(0, 0, 100, 100)));
-  Canvas c(window, 1);
-  EXPECT_EQ(255, c.at(55, 5).r);
-  EXPECT_EQ(255, c.at(5, 5).g);
-  EXPECT_EQ(0, c.at(5, 5).r);
-  EXPECT_EQ(255, c.at(30, 50).b);
-  EXPECT_EQ(nullptr, GraphicsGetCurrentContext());  // only while drawing
 }
 
 TEST_F(RenderTest, TextIsDrawnFromItsTopLeftInTheFillColour) {
@@ -345,9 +288,7 @@ TEST_F(RenderTest, NavigationBarDoneButtonSitsRightAndFires) {
   nav->pushNavigationItem(item, false);
   window.addSubview(nav);
   ASSERT_NE(nullptr, nav->rightButton());
-  EXPECT_EQ("Done", nav->rightButton()->title());
   EXPECT_GT(nav->rightButton()->frame().minX(), 240);
-  EXPECT_EQ("Quillon", nav->topItem()->title());
   window.touchDown(Point{nav->rightButton()->frame().midX(), 22});
   EXPECT_EQ(1, done);
   window.touchDown(Point{100, 22});

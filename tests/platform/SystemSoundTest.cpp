@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <fstream>
 
 #include "platform/SystemSound.h"
@@ -49,10 +48,10 @@ TEST_F(SystemSoundTest, RefusesMissingAndUnreadableFiles) {
   EXPECT_EQ(kSystemSoundFileNotFound,
             AudioServicesCreateSystemSoundID("/nonexistent/E2g.caf", &id));
   EXPECT_EQ(0u, id);
-  const std::string junk = audiotest::makeTempDirectory("junk") + "/E2g.caf";
+  const test_support::TempDir dir("junk");
+  const std::string junk = dir.path() + "/E2g.caf";
   std::ofstream(junk) << "not a sound file at all";
   EXPECT_EQ(kSystemSoundUnsupportedFile, AudioServicesCreateSystemSoundID(junk.c_str(), &id));
   EXPECT_EQ(kSystemSoundUnsupportedFile,
             AudioServicesCreateSystemSoundID(QUILLON_TEST_RESOURCE_DIR, &id));  // a directory
-  std::filesystem::remove_all(std::filesystem::path(junk).parent_path());
 }

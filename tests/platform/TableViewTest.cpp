@@ -80,12 +80,7 @@ class TableViewTest : public ::testing::Test {
   std::shared_ptr<TableView> table;
 };
 
-TEST_F(TableViewTest, SectionsHeadersAndRowsComeFromTheDataSource) {
-  EXPECT_EQ(2, table->numberOfSections());
-  EXPECT_EQ(1, table->numberOfRowsInSection(0));
-  EXPECT_EQ(5, table->numberOfRowsInSection(1));
-  EXPECT_EQ("Calibration", table->headerTitleForSection(0));
-  EXPECT_EQ("Tuning", table->headerTitleForSection(1));
+TEST_F(TableViewTest, RowsStackUnderTheirHeadersInGroupsThatDoNotOverlap) {
   EXPECT_EQ("5-String Banjo", table->cellForRowAtIndexPath({1, 2})->text());
   EXPECT_EQ(nullptr, table->cellForRowAtIndexPath({1, 5}));
   // Rows stack downwards in a group under their header; groups do not overlap.
@@ -96,13 +91,6 @@ TEST_F(TableViewTest, SectionsHeadersAndRowsComeFromTheDataSource) {
   EXPECT_GE(first.minY(), header1.maxY());
   EXPECT_DOUBLE_EQ(first.maxY(), second.minY());
   EXPECT_DOUBLE_EQ(TableViewCell::kRowHeight, first.size.height);
-  EXPECT_EQ(1, checkmarks(*table));
-}
-
-TEST_F(TableViewTest, ACellMadeWithAZeroFrameHasTheStandardRowContent) {
-  TableViewCell cell(Rect{}, "x");
-  EXPECT_DOUBLE_EQ(43, cell.contentView()->bounds().size.height);
-  EXPECT_DOUBLE_EQ(320, cell.contentView()->bounds().size.width);
 }
 
 TEST_F(TableViewTest, TouchingARowSelectsItAndTheCheckmarkMoves) {
@@ -139,23 +127,6 @@ TEST_F(TableViewTest, ReloadOffersTheOldCellsForReuse) {
   for (auto& v : table->subviews())
     if (dynamic_cast<TableViewCell*>(v.get())) ++cells;
   EXPECT_EQ(6u, cells);
-}
-
-class TestNullCellSource : public TableViewDataSource {
- public:
-  int numberOfRowsInSection(TableView*, int) override { return 2; }
-  std::shared_ptr<TableViewCell> cellForRowAtIndexPath(TableView*, IndexPath) override {
-    return nullptr;
-  }
-};
-
-TEST(TableViewNoCellTest, MissingCellBecomesAnEmptyRow) {
-  TestNullCellSource source;
-  TableView table(RectMake(0, 0, 320, 200), TableViewStyle::Plain);
-  table.setDataSource(&source);
-  table.reloadData();
-  EXPECT_EQ(2, table.numberOfRowsInSection(0));
-  EXPECT_NE(nullptr, table.cellForRowAtIndexPath({0, 1}));
 }
 
 }  // namespace

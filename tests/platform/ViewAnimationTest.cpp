@@ -102,41 +102,6 @@ TEST_F(ViewAnimationTest, TransformAnimatesAboutThePivotAndRestarts) {
   EXPECT_EQ(2, View::committedAnimationCount("moveneedle"));
 }
 
-TEST_F(ViewAnimationTest, ParametersSetAfterTheChangeStillApply) {
-  // The duration belongs to the block, not to the moment of the change.
-  auto v = transparentView();
-  View::beginAnimations("late");
-  v->setAlpha(1);
-  View::setAnimationDuration(1.0);
-  View::setAnimationCurve(AnimationCurve::Linear);
-  View::commitAnimations();
-  advance(0.5);
-  EXPECT_NEAR(0.5, v->presentationAlpha(), 1e-9);
-}
-
-TEST_F(ViewAnimationTest, FlipShowsOldFaceFirstHalfAndNewFaceAfter) {
-  auto root = std::make_shared<View>(RectMake(0, 0, 320, 480));
-  auto tuner = std::make_shared<View>(RectMake(0, 0, 320, 480));
-  auto settings = std::make_shared<View>(RectMake(0, 0, 320, 480));
-  root->addSubview(tuner);
-  flipSubviews(*root, *tuner, settings, AnimationTransition::FlipFromRight);
-
-  ASSERT_EQ(1u, root->subviews().size());
-  EXPECT_EQ(settings, root->subviews()[0]);  // the model swaps at once
-  const View::TransitionState* t = root->runningTransition();
-  ASSERT_NE(nullptr, t);
-  EXPECT_EQ(AnimationTransition::FlipFromRight, t->kind);
-  EXPECT_EQ(secondsToNanos(1.0), t->duration);
-  ASSERT_EQ(1u, t->before.size());
-  EXPECT_EQ(tuner, t->before[0]);
-  advance(0.99);
-  EXPECT_TRUE(View::anyAnimationRunning());
-  advance(0.01);
-  EXPECT_EQ(nullptr, root->runningTransition());
-  EXPECT_FALSE(View::anyAnimationRunning());
-  View::purgeFinishedAnimations();
-}
-
 TEST_F(ViewAnimationTest, DestroyedViewLeavesNoAnimationBehind) {
   {
     auto v = transparentView();

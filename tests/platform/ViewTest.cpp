@@ -4,7 +4,6 @@
 #include <memory>
 #include <vector>
 
-#include "platform/Button.h"
 #include "platform/Label.h"
 #include "platform/View.h"
 #include "platform/Window.h"
@@ -18,8 +17,7 @@ class TouchRecordingView : public View {
  public:
   using View::View;
   void touchesBegan(Point p) override { began.push_back(p); }
-  void touchesEnded(Point p) override { ended.push_back(p); }
-  std::vector<Point> began, ended;
+  std::vector<Point> began;
 };
 
 std::vector<View*> order(const View& v) {
@@ -40,12 +38,9 @@ TEST(ViewTest, SubviewsKeepZOrderThroughAddInsertAndRemove) {
   c->removeFromSuperview();
   EXPECT_EQ(nullptr, c->superview());
   EXPECT_EQ((std::vector<View*>{b.get(), a.get()}), order(*root));
-  // Above a sibling that is not ours: on top.
-  root->insertSubview(c, c.get());
-  EXPECT_EQ(c.get(), order(*root).back());
 }
 
-TEST(ViewTest, AddingToAnotherSuperviewMovesTheView) {
+TEST(ViewTest, AddingToAnotherSuperviewMovesTheViewAndRemovingItsLastOwnerIsSafe) {
   auto first = std::make_shared<View>(), second = std::make_shared<View>();
   auto v = std::make_shared<View>();
   first->addSubview(v);
@@ -53,16 +48,10 @@ TEST(ViewTest, AddingToAnotherSuperviewMovesTheView) {
   EXPECT_TRUE(first->subviews().empty());
   ASSERT_EQ(1u, second->subviews().size());
   EXPECT_EQ(second.get(), v->superview());
-  // A view cannot become its own ancestor's subview.
-  v->addSubview(second);
-  EXPECT_TRUE(v->subviews().empty());
-}
-
-TEST(ViewTest, RemovingTheLastOwnerIsSafe) {
-  auto root = std::make_shared<View>();
-  root->addSubview(std::make_shared<View>());
-  root->subviews()[0]->removeFromSuperview();
-  EXPECT_TRUE(root->subviews().empty());
+  // Removing the view whose only owner is the list it leaves.
+  v.reset();
+  second->subviews()[0]->removeFromSuperview();
+  EXPECT_TRUE(second->subviews().empty());
 }
 
 TEST(ViewTest, FrameCentreAndAutoresizing) {
@@ -117,51 +106,6 @@ TEST(ViewTest, HitTestFollowsAQuarterTurnedView) {
   ASSERT_EQ(1u, turned->began.size());
   EXPECT_NEAR(10, turned->began[0].x, 1e-9);
   EXPECT_NEAR(20, turned->began[0].y, 1e-9);
-}
-
-TEST(ViewTest, WindowDeliversTouchDownToTheButtonUnderIt) {
-  Window window(RectMake(0, 0, 320, 480));
-  auto container = std::make_shared<View>(RectMake(0, 0, 320, 480));
-  auto button = std::make_shared<Button>(RectMake(235, 20, 40, 65));
-  std::vector<Control*> senders;
-  button->addAction([&](Control* sender) { senders.push_back(sender); }, ControlEventTouchDown);
-  container->addSubview(button);
-  window.addSubview(container);
-  EXPECT_EQ(button.get(), window.touchDown(Point{250, 50}));
-  ASSERT_EQ(1u, senders.size());
-  EXPECT_EQ(button.get(), senders[0]);
-  EXPECT_TRUE(button->isHighlighted());
-  window.touchUp(Point{250, 50});
-  EXPECT_FALSE(button->isHighlighted());
-  EXPECT_EQ(1u, senders.size());  // touch-down only
-  window.touchDown(Point{10, 10});
-  EXPECT_EQ(1u, senders.size());
-}
-
-TEST(ViewTest, TouchOnAPlainSubviewReachesItsSuperview) {
-  auto parent = std::make_shared<TouchRecordingView>(RectMake(0, 0, 100, 100));
-  auto child = std::make_shared<View>(RectMake(10, 20, 30, 30));
-  parent->addSubview(child);
-  Window window(RectMake(0, 0, 320, 480));
-  window.addSubview(parent);
-  window.touchDown(Point{15, 25});
-  ASSERT_EQ(1u, parent->began.size());
-  EXPECT_DOUBLE_EQ(15, parent->began[0].x);
-  EXPECT_DOUBLE_EQ(25, parent->began[0].y);
-}
-
-TEST(ViewTest, ConvertPointsBetweenViews) {
-  auto root = std::make_shared<View>(RectMake(0, 0, 320, 480));
-  auto a = std::make_shared<View>(RectMake(10, 20, 100, 100));
-  auto b = std::make_shared<View>(RectMake(5, 5, 10, 10));
-  root->addSubview(a);
-  a->addSubview(b);
-  Point p = b->convertPointToView(Point{1, 2}, nullptr);
-  EXPECT_DOUBLE_EQ(16, p.x);
-  EXPECT_DOUBLE_EQ(27, p.y);
-  Point q = b->convertPointFromView(Point{16, 27}, root.get());
-  EXPECT_DOUBLE_EQ(1, q.x);
-  EXPECT_DOUBLE_EQ(2, q.y);
 }
 
 }  // namespace

@@ -37,14 +37,6 @@ long stopCountingAllocations() {
   return allocations;
 }
 
-bool countsMallocCalls() {
-#ifdef QUILLON_COUNT_MALLOC
-  return true;
-#else
-  return false;
-#endif
-}
-
 }  // namespace test_support
 
 // C allocations: glibc's own entry points stay reachable under their

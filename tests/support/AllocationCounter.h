@@ -10,7 +10,4 @@ void startCountingAllocations();
 // Stops counting and returns how many allocations were seen since start.
 long stopCountingAllocations();
 
-// True when plain C allocations (malloc and friends) are counted too.
-bool countsMallocCalls();
-
 }  // namespace test_support

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <string>
+#include <SDL.h>
 
 #include "tests/support/Scoped.h"
 
@@ -12,16 +12,19 @@ namespace audiotest {
 // next platform call brings it up on the right driver.
 class ScopedSdlAudioDriver {
  public:
-  explicit ScopedSdlAudioDriver(const char* driver);
-  ~ScopedSdlAudioDriver();
+  explicit ScopedSdlAudioDriver(const char* driver) : env_("SDL_AUDIODRIVER", nullptr) {
+    quit();
+    env_.set(driver);
+  }
+  ~ScopedSdlAudioDriver() { quit(); }
   ScopedSdlAudioDriver(const ScopedSdlAudioDriver&) = delete;
   ScopedSdlAudioDriver& operator=(const ScopedSdlAudioDriver&) = delete;
 
  private:
+  static void quit() {
+    if (SDL_WasInit(SDL_INIT_AUDIO)) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  }
   test_support::ScopedEnv env_;
 };
-
-// A fresh, empty directory under the system's temporary directory.
-std::string makeTempDirectory(const std::string& tag);
 
 }  // namespace audiotest

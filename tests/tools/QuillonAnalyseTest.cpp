@@ -76,9 +76,9 @@ std::vector<JsonPass> passes(const std::string& out) {
 }
 
 std::string recording(const std::string& name, const std::vector<int16_t>& samples,
-                      double rate = 22050, bool aifc = true) {
+                      double rate = 22050) {
   const std::string path = aifftest::tempPath(name);
-  aifftest::writeSamples(path, rate, samples, aifc);
+  aifftest::writeSamples(path, rate, samples);
   return path;
 }
 
@@ -88,33 +88,28 @@ std::vector<int16_t> mix(std::vector<int16_t> a, const std::vector<int16_t>& b) 
 }
 
 TEST(QuillonAnalyseTest, SharpAReadsPlusSevenCentsInEveryPass) {
-  // Both byte orders must give the same reading.
-  for (bool aifc : {true, false}) {
-    const std::string file = recording(aifc ? "a-sowt.aiff" : "a-plain.aiff",
-                                       aifftest::tone(22050, 3.0, 110.5, 5), 22050, aifc);
-    const ToolRun run = analyse("--json " + file);
-    ASSERT_EQ(0, run.status) << run.err;
-    const auto all = passes(run.out);
-    EXPECT_EQ("", run.err);
-    ASSERT_EQ(12u, all.size()) << "3 s at four passes a second";
-    int frames = 0;
-    for (const auto& p : all) {
-      EXPECT_EQ("\"A\"", p.note) << p.time;
-      EXPECT_EQ("2", p.string);
-      EXPECT_NEAR(7.31, p.cents, 0.05);
-      frames += p.frames;
-    }
-    EXPECT_EQ(4410, all.front().frames);
-    EXPECT_DOUBLE_EQ(3.0, all.back().time) << "stops with the pass that reads the last frames";
-    EXPECT_EQ(66150, frames);
+  const std::string file = recording("a.aiff", aifftest::tone(22050, 3.0, 110.5, 5));
+  const ToolRun run = analyse("--json " + file);
+  ASSERT_EQ(0, run.status) << run.err;
+  const auto all = passes(run.out);
+  EXPECT_EQ("", run.err);
+  ASSERT_EQ(12u, all.size()) << "3 s at four passes a second";
+  int frames = 0;
+  for (const auto& p : all) {
+    EXPECT_EQ("\"A\"", p.note) << p.time;
+    EXPECT_EQ("2", p.string);
+    EXPECT_NEAR(7.31, p.cents, 0.05);
+    frames += p.frames;
   }
+  EXPECT_EQ(4410, all.front().frames);
+  EXPECT_DOUBLE_EQ(3.0, all.back().time) << "stops with the pass that reads the last frames";
+  EXPECT_EQ(66150, frames);
 }
 
-TEST(QuillonAnalyseTest, TextOutputAndSummary) {
+TEST(QuillonAnalyseTest, SummaryAndCalibration) {
   const std::string file = recording("a-text.aiff", aifftest::tone(22050, 1.0, 110.5, 5));
   const ToolRun run = analyse(file);
   ASSERT_EQ(0, run.status) << run.err;
-  EXPECT_NE(std::string::npos, run.out.find("    0.25    4410  A          2     +7.31")) << run.out;
   EXPECT_NE(std::string::npos, run.out.find("string 2 A  (A2g): 1.00 s selected, median +7.31"))
       << run.out;
 
@@ -144,8 +139,6 @@ TEST(QuillonAnalyseTest, SilenceReadsNoNote) {
     EXPECT_EQ("null", p.string);
   }
   const ToolRun text = analyse(file);
-  EXPECT_NE(std::string::npos, text.out.find("    1.00    6615  -          -         -"))
-      << text.out;
   EXPECT_NE(std::string::npos, text.out.find("no note: 1.00 s")) << text.out;
 }
 

@@ -9,17 +9,13 @@ namespace {
 
 constexpr double kDegree = M_PI / 180.0;
 
-TEST(HashMarkViewTest, SeventeenMarksFromFortyTwoToOneHundredThirtyEightDegrees) {
-  auto marks = HashMarkView::marks();
-  for (int i = 0; i < 17; ++i) {
-    EXPECT_NEAR((42.0 + 6.0 * i) * kDegree, marks[i].angle, 1e-6) << i;
-    bool isLong = i == 3 || i == 8 || i == 13;
-    EXPECT_EQ(isLong ? 14.0f : 8.0f, marks[i].length) << i;
-    EXPECT_EQ(isLong ? 224.0f : 230.0f, marks[i].radius) << i;
-    EXPECT_EQ(238.0f, marks[i].radius + marks[i].length) << i;
-    EXPECT_STREQ(i == 3 ? "-20" : i == 13 ? "+20" : nullptr, marks[i].label) << i;
-  }
-  EXPECT_NEAR(M_PI / 2, marks[8].angle, 1e-6);
+// The needle points at mark 3 at -20 cents and at mark 13 at +20 cents.
+TEST(HashMarkViewTest, TheFlatSideReadsMinusTwentyAndTheSharpSidePlusTwenty) {
+  const auto marks = HashMarkView::marks();
+  EXPECT_NEAR(60 * kDegree, marks[3].angle, 1e-6);
+  EXPECT_STREQ("-20", marks[3].label);
+  EXPECT_NEAR(120 * kDegree, marks[13].angle, 1e-6);
+  EXPECT_STREQ("+20", marks[13].label);
 }
 
 // Renders the dial alone and reads pixels along the marks, measured from the
@@ -49,26 +45,31 @@ class HashMarkViewDrawingTest : public ::testing::Test {
   test_support::Canvas canvas{transparent(dial), 1.0};
 };
 
+// Seventeen marks, 6 degrees apart from 42 to 138 degrees (straight up at 90,
+// where the needle rests); the long ones at -20, 0 and +20 cents.
 TEST_F(HashMarkViewDrawingTest, LongAndShortMarksEndOnTheOuterCircle) {
-  for (const auto& mark : HashMarkView::marks()) {
-    EXPECT_GT(alphaAlong(mark.angle, 235), 100) << mark.angle;
-    if (!mark.label) {
-      EXPECT_EQ(0, alphaAlong(mark.angle, 244)) << "beyond " << mark.angle;
+  for (int i = 0; i < 17; ++i) {
+    const double angle = (42.0 + 6.0 * i) * kDegree;
+    const bool isLong = i == 3 || i == 8 || i == 13;
+    EXPECT_GT(alphaAlong(angle, 235), 100) << "mark " << i;
+    if (i != 3 && i != 13) {
+      EXPECT_EQ(0, alphaAlong(angle, 244)) << "beyond mark " << i;
     }
-    if (mark.length == 14) {
-      EXPECT_GT(alphaAlong(mark.angle, 227), 100) << "long mark at " << mark.angle;
+    if (isLong) {
+      EXPECT_GT(alphaAlong(angle, 227), 100) << "long mark " << i;
     } else {
-      EXPECT_EQ(0, alphaAlong(mark.angle, 227)) << "short mark at " << mark.angle;
+      EXPECT_EQ(0, alphaAlong(angle, 227)) << "short mark " << i;
     }
   }
-  // Between two marks there is nothing.
+  // Between two marks, and beyond the last one, there is nothing.
   EXPECT_EQ(0, alphaAlong(93 * kDegree, 234));
+  EXPECT_EQ(0, alphaAlong(144 * kDegree, 234));
 }
 
 TEST_F(HashMarkViewDrawingTest, TheTwentyCentLabelsSitJustBeyondTheirMarks) {
-  auto marks = HashMarkView::marks();
-  for (int i : {3, 13}) EXPECT_GT(inkBeyond(marks[i].angle, 239), 15) << "label of mark " << i;
-  EXPECT_EQ(0, inkBeyond(marks[8].angle, 240)) << "the centre mark has no label";
+  EXPECT_GT(inkBeyond(60 * kDegree, 239), 15) << "-20";
+  EXPECT_GT(inkBeyond(120 * kDegree, 239), 15) << "+20";
+  EXPECT_EQ(0, inkBeyond(90 * kDegree, 240)) << "the centre mark has no label";
 }
 
 }  // namespace

@@ -182,27 +182,6 @@ TEST_F(TunerDataViewRenderTest, CellsAreFilledByLevelOverTheBarOrTheScreen) {
           << "row " << i << " cell " << j;
 }
 
-TEST_F(TunerDataViewRenderTest, CellsSitWhereTheWidestNameSaysAndTheScoreFollows) {
-  Screen screen(view);
-  ASSERT_GT(layout.cellWidth, 10.0);
-  // Row 2's cells 0, 1, 3 are filled: inside each just right of its left
-  // edge, and in the 10-point gaps on either side, the bar shows through.
-  for (int j : {0, 1, 3}) {
-    const double x = layout.cellX(j);
-    EXPECT_FALSE(near(kBar, screen.at(x + 2.5, belowLabelY(2)))) << "cell " << j;
-    EXPECT_FALSE(near(kBar, screen.at(x + layout.cellWidth - 1.5, belowLabelY(2)))) << j;
-    EXPECT_TRUE(colourIs(kBar, screen.at(x - 3.0, belowLabelY(2)))) << "gap before " << j;
-    EXPECT_TRUE(colourIs(kBar, screen.at(x + layout.cellWidth + 3.0, belowLabelY(2))))
-        << "gap after " << j;
-  }
-  // The score text starts at the score column: nothing bright between the
-  // last cell's outline and it, something in the few points after it.
-  const double top = TunerDataView::rowTop(0);
-  const double lastCellEnd = layout.cellX(7) + layout.cellWidth + 1.5;
-  EXPECT_FALSE(anyWhite(screen.area(lastCellEnd, top + 4, layout.scoreX - 0.5, top + 20)));
-  EXPECT_TRUE(anyWhite(screen.area(layout.scoreX, top + 4, layout.scoreX + 8, top + 20)));
-}
-
 TEST_F(TunerDataViewRenderTest, SelectedRowHasBlackCellAndScoreTextButAWhiteName) {
   Screen screen(view);
   auto label = [&](int i, int j) {
