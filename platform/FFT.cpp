@@ -1,6 +1,7 @@
 #include "platform/FFT.h"
 
 #include <fftw3.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -273,6 +274,10 @@ class BackgroundPlanner {
 
   void run() {
     setCurrentThreadName("fft-planner");
+    // Background work: on a busy machine the window's first frames come
+    // first (nice is per thread on Linux). Not the lowest priority, which
+    // could starve the measurement that a process exit waits for.
+    setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 10);
     for (;;) {
       std::shared_ptr<MeasuredPlans> job;
       {
