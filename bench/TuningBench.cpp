@@ -33,9 +33,9 @@ double threadCpuSeconds() {
   return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
 }
 
-// The transform a pass runs: 65536-point real-input FFT, in place, measured plan.
-void BM_FFTAlone(benchmark::State& state) {
-  const auto fft = platform::FFT::createSetup(16, platform::FFT::RealInput);
+// The transform a pass runs: 65536-point real-input FFT, in place.
+void runFFTAlone(benchmark::State& state, platform::FFT::Planning planning) {
+  const auto fft = platform::FFT::createSetup(16, platform::FFT::RealInput, planning);
   const auto data = platform::SplitComplexArray::create(65536);
   for (int i = 0; i < kFramesPerPass; ++i) data->realp()[i] = std::sin(i * 0.031f) * 8000.0f;
   std::vector<float> input(data->realp(), data->realp() + 65536);
@@ -55,11 +55,26 @@ void BM_FFTAlone(benchmark::State& state) {
   state.counters["fft_cpu_us"] =
       benchmark::Counter(cpuSeconds * 1e6, benchmark::Counter::kAvgIterations);
 }
+
+// With the measured plan, as every pass runs once the plan is known.
+void BM_FFTAlone(benchmark::State& state) {
+  runFFTAlone(state, platform::FFT::Planning::Measured);
+}
 BENCHMARK(BM_FFTAlone)->UseManualTime()->Unit(benchmark::kMicrosecond);
+
+// With the quick (estimated) plan that the passes of a first start run on
+// while the measured one is being made.
+void BM_FFTAloneQuickPlan(benchmark::State& state) {
+  runFFTAlone(state, platform::FFT::Planning::Estimated);
+}
+BENCHMARK(BM_FFTAloneQuickPlan)->UseManualTime()->Unit(benchmark::kMicrosecond);
 
 // One full pass of 5512 frames with the window on: samples to floats,
 // window, FFT, magnitudes, running spectrum, peaks, scoring.
 void BM_FullPass(benchmark::State& state) {
+  // Measured first, so that the engine's plan comes from wisdom at once (and
+  // not on a quick plan until the background measurement is taken over).
+  platform::FFT::createSetup(16, platform::FFT::RealInput, platform::FFT::Planning::Measured);
   auto tuning = Tuning::initWithSampleRate(22050.0f);
   tuning->setTargetTuning(Tuning::tuningForId("guitar"));
   tuning->setApplyHammingWindow(true);

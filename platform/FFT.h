@@ -34,10 +34,13 @@ class SplitComplexArray {
   int length_;
 };
 
+struct MeasuredPlans;  // a measurement handed to the background planner
+
 // Forward FFTs of one power-of-two length on FFTW (single precision).
-// All planning happens in createSetup; running a transform allocates nothing.
-// Measured plans are remembered as FFTW wisdom in cacheDirectory(), so only
-// the very first start on a machine pays for measuring.
+// All planning happens in createSetup (or, for Planning::Background, on a
+// background thread); running a transform allocates nothing. Measured plans
+// are remembered as FFTW wisdom in cacheDirectory(), so only the very first
+// start on a machine pays for measuring.
 class FFT {
  public:
   enum Kind : unsigned {
@@ -45,20 +48,38 @@ class FFT {
     RealInput = 2,  // zipRealInput: imaginary input known to be zero
   };
   enum class Planning {
-    Measured,   // FFTW_MEASURE, kept as wisdom
-    Estimated,  // FFTW_ESTIMATE: instant, slower transforms (tests, tools)
+    Measured,   // FFTW_MEASURE before createSetup returns, kept as wisdom
+    Estimated,  // FFTW_ESTIMATE: instant, slower transforms (tests, benchmarks)
+    // Plans known from wisdom at once; otherwise an FFTW_ESTIMATE plan at
+    // once and FFTW_MEASURE on a background thread, kept as wisdom and taken
+    // over by adoptMeasuredPlans(). For a window that must paint at once:
+    // measuring a 65536-point plan takes over a second.
+    Background,
   };
 
   // Plans the requested kinds for 2^log2n points (1 <= log2n <= 30); none if
   // planning fails.
   static std::unique_ptr<FFT> createSetup(int log2n, unsigned kinds = Complex,
                                           Planning planning = Planning::Measured);
+  // Safe while the background planner still measures for this setup: the
+  // measurement is finished (its wisdom saved) and then thrown away, and the
+  // destructor does not wait for it.
   ~FFT();
   FFT(const FFT&) = delete;
   FFT& operator=(const FFT&) = delete;
 
   int log2n() const { return log2n_; }
   int length() const { return length_; }
+
+  // Swaps in the plans measured in the background once they are ready, and
+  // reports whether this setup now runs the best plans it will get (true
+  // from the start unless planned with Planning::Background without
+  // wisdom). Call it on the thread that runs the transforms, between
+  // transforms. It never waits and never allocates: while the planner is
+  // busy it leaves everything as it is, for the next call.
+  bool adoptMeasuredPlans();
+  // True while plans measured in the background are yet to be taken over.
+  bool awaitsMeasuredPlans() const { return pending_ != nullptr; }
 
   // In-place, unnormalised forward DFT of 2^log2n points:
   //   X[k] = sum_n x[n] * exp(-2*pi*i*k*n/N).
@@ -92,6 +113,8 @@ class FFT {
   void* complexPlan_ = nullptr;
   void* realPlan_ = nullptr;
   int alignment_ = 0;
+  // The measurement still to be taken over; shared with the planner thread.
+  std::shared_ptr<MeasuredPlans> pending_;
 };
 
 }  // namespace platform

@@ -1,13 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <random>
+#include <thread>
 #include <vector>
 
 #include "common/AudioSampleBuffer.h"
 #include "common/Tuning.h"
 #include "platform/FFT.h"
 #include "tests/support/AllocationCounter.h"
+#include "tests/support/Scoped.h"
 
 // Reaches the running spectrum and the peak search, so both can be checked on
 // a spectrum set by hand.
@@ -16,6 +19,7 @@ class TuningTestSeam {
   static float* runningSpectrum(Tuning& tuning) { return tuning.fft_; }
   static const float* window(const Tuning& tuning) { return tuning.lastWindow_; }
   static void findMaxima(Tuning& tuning) { tuning.findMaxima(); }
+  static const platform::FFT& fftSetup(const Tuning& tuning) { return *tuning.fftsetup_; }
 };
 
 namespace {
@@ -319,6 +323,42 @@ TEST(TuningTest, PassWithTheWindowOnAllocatesNothing) {
   const long seen = test_support::stopCountingAllocations();
   delete probe;
   EXPECT_GE(seen, 2);
+}
+
+// On a first start (no wisdom) passes run on a quick plan until the plan
+// measured in the background is taken over, between passes: the latest
+// block's spectrum is the same either side of the swap, and the pass that
+// takes it over allocates nothing.
+TEST(TuningThreadTest, FirstStartTakesOverTheMeasuredPlanBetweenPasses) {
+  const test_support::TempDir directory("tuning");
+  const test_support::ScopedEnv cacheHome("XDG_CACHE_HOME", directory.path().c_str());
+  platform::FFT::forgetWisdom();
+  auto tuning = makeGuitarTuning();
+  tuning->setApplyHammingWindow(true);
+  const platform::FFT& setup = TuningTestSeam::fftSetup(*tuning);
+  const auto block = harmonicTone(110.5, 6000.0);
+  tuning->processSampleBuffer(*block);
+  // Measuring 65536 points takes far longer than one pass.
+  ASSERT_TRUE(setup.awaitsMeasuredPlans());
+  const std::vector<float> quick(tuning->fftn(), tuning->fftn() + tuning->bufferSize());
+  const auto quickNote = tuning->selectedNote();
+
+  test_support::startCountingAllocations();
+  for (int waited = 0; setup.awaitsMeasuredPlans() && waited < 60'000; waited += 10) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    tuning->processSampleBuffer(*block);
+  }
+  const long allocations = test_support::stopCountingAllocations();
+  ASSERT_FALSE(setup.awaitsMeasuredPlans());
+  EXPECT_EQ(0, allocations);
+
+  const float largest = *std::max_element(quick.begin(), quick.end());
+  for (int k = 0; k < tuning->bufferSize(); ++k) {
+    ASSERT_NEAR(quick[k], tuning->fftn()[k], largest * 2e-6f) << "bin " << k;
+  }
+  EXPECT_TRUE(quickNote);
+  EXPECT_EQ(quickNote, tuning->selectedNote());
+  platform::FFT::forgetWisdom();
 }
 
 // --- Scoring and selection -----------------------------------------------------------
