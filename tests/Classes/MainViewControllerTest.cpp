@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <thread>
+#include <vector>
 
 #include "Classes/MainViewController.h"
 #include "common/AudioSampleBuffer.h"
@@ -167,39 +168,53 @@ TEST_F(MainViewControllerTest, DestroyingWhileListeningStopsTheSourceAndTheTimer
 }
 
 // The audio thread appends under the mutex while the main thread refreshes:
-// every accepted frame is analysed exactly once.
+// every delivered frame is analysed exactly once, in order and untorn.
 using MainViewControllerThreadTest = TunerScreenFixture;
 
-TEST_F(MainViewControllerThreadTest, EveryDeliveredFrameIsAnalysedExactlyOnce) {
+TEST_F(MainViewControllerThreadTest, EveryDeliveredFrameIsAnalysedOnceInOrder) {
   MainViewController& c = load();
   c.viewDidAppear(true);
   std::atomic<bool> done{false};
   std::atomic<int> refreshes{0};
-  constexpr int kBlocks = 2000;
-  constexpr int kFrames = 64;
+  long delivered = 0;
   std::thread audio([&] {
-    // At most 150 blocks per refresh seen, so that no more than 300 blocks
-    // (38400 bytes) can meet in one collecting buffer and none is dropped.
+    // Blocks of varying size holding a running count. Waiting for a refresh
+    // every ten blocks, at most twenty (14000 frames) meet in one collecting
+    // buffer, so none is dropped however the threads are scheduled.
+    std::vector<int16_t> block;
+    int16_t next = 0;
     int seen = refreshes.load();
-    for (int i = 0; i < kBlocks; ++i) {
-      if (i > 0 && i % 150 == 0) {
+    for (int i = 0; i < 600; ++i) {
+      if (i > 0 && i % 10 == 0) {
         while (refreshes.load() == seen) std::this_thread::yield();
         seen = refreshes.load();
       }
-      source->deliverSilence(kFrames);
+      block.resize(100 + (i * 37) % 600);
+      for (auto& sample : block) sample = next++;
+      source->deliver(block);
+      delivered += static_cast<long>(block.size());
     }
     done = true;
   });
   long analysed = 0;
-  while (!done) {
+  int16_t expected = 0;
+  bool inOrder = true;
+  auto refresh = [&] {
     RunLoop::currentRunLoop().advanceBy(0.25);
+    const auto* samples = reinterpret_cast<const int16_t*>(c.displaySampleBuffer()->data());
+    for (int i = 0; i < c.displaySampleBuffer()->frames(); ++i) {
+      inOrder = inOrder && samples[i] == expected++;
+    }
     analysed += c.displaySampleBuffer()->frames();
+  };
+  while (!done) {
+    refresh();
     ++refreshes;
   }
   audio.join();
-  RunLoop::currentRunLoop().advanceBy(0.25);
-  analysed += c.displaySampleBuffer()->frames();
-  EXPECT_EQ(long{kBlocks} * kFrames, analysed);
+  refresh();
+  EXPECT_TRUE(inOrder);
+  EXPECT_EQ(delivered, analysed);
 }
 
 }  // namespace
