@@ -278,23 +278,6 @@ TEST_F(RenderTest, RenderToPNGWritesAFileOfBoundsTimesScale) {
   EXPECT_FALSE(renderToPNG(window, "/nonexistent-dir/x.png", 1));
 }
 
-TEST_F(RenderTest, NavigationBarDoneButtonSitsRightAndFires) {
-  Window window(RectMake(0, 0, 320, 480));
-  auto nav = std::make_shared<NavigationBar>(RectMake(0, 0, 320, 44));
-  int done = 0;
-  auto item = std::make_shared<NavigationItem>("Quillon");
-  item->setRightBarButtonItem(
-      std::make_shared<BarButtonItem>(BarButtonSystemItem::Done, [&] { ++done; }));
-  nav->pushNavigationItem(item, false);
-  window.addSubview(nav);
-  ASSERT_NE(nullptr, nav->rightButton());
-  EXPECT_GT(nav->rightButton()->frame().minX(), 240);
-  window.touchDown(Point{nav->rightButton()->frame().midX(), 22});
-  EXPECT_EQ(1, done);
-  window.touchDown(Point{100, 22});
-  EXPECT_EQ(1, done);
-}
-
 // Images: the 2× picture where the device has 2 pixels per point; a missing
 // name is none, and an image view of none draws nothing.
 class ImageTest : public RenderTest {
