@@ -89,30 +89,21 @@ TEST_F(MainViewControllerTest, StartingTwiceLeavesOneTimerAndStoppingAlwaysStops
   EXPECT_FALSE(c.recording());
 }
 
-TEST_F(MainViewControllerTest, SettingTheCurrentModeChangesNothing) {
+TEST_F(MainViewControllerTest, ToneModeStopsCaptureAndPreloadsTheSoundsTheCurrentModeNothing) {
   MainViewController& c = load();
   c.viewDidAppear(true);
   c.setMode(TunerMode::tuner);
   EXPECT_EQ(1, source->starts);
   EXPECT_EQ(0, source->stops);
-  EXPECT_EQ(1u, RunLoop::currentRunLoop().timerCount());
 
   c.setMode(TunerMode::tone);
+  EXPECT_FALSE(c.recording());
+  EXPECT_EQ(0u, RunLoop::currentRunLoop().timerCount());
   Sounds* loaded = c.sounds();
   ASSERT_NE(nullptr, loaded);
   c.setMode(TunerMode::tone);
   EXPECT_EQ(loaded, c.sounds()) << "no reload of the sounds";
   EXPECT_EQ(1, source->stops);
-}
-
-TEST_F(MainViewControllerTest, ToneModeStopsCaptureAndPreloadsTheSounds) {
-  MainViewController& c = load();
-  c.viewDidAppear(true);
-  c.setMode(TunerMode::tone);
-  EXPECT_EQ(TunerMode::tone, c.mode());
-  EXPECT_FALSE(c.recording());
-  EXPECT_EQ(0u, RunLoop::currentRunLoop().timerCount());
-  EXPECT_NE(nullptr, c.sounds());
 
   // Back to tuner mode: sounds gone, capture and the refresh timer back.
   c.setMode(TunerMode::tuner);
