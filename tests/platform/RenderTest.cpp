@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -158,16 +157,7 @@ TEST_F(RenderTest, RedrawingOnlyTheDamageGivesTheWholePicture) {
   light->setAlpha(0);
   window.addSubview(light);
 
-  const int w = static_cast<int>(200 * scale), h = static_cast<int>(150 * scale);
-  auto whole = [&] {
-    cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
-    cairo_t* cr = cairo_create(s);
-    renderViewTree(window, cr, scale);
-    cairo_destroy(cr);
-    cairo_surface_flush(s);
-    return s;
-  };
-  cairo_surface_t* kept = whole();
+  Canvas kept(window, scale);
   window.clearDamage();
   // Where the setters reported damage, and where animated views were and
   // are, each with the app loop's two pixels for antialiased edges.
@@ -179,7 +169,7 @@ TEST_F(RenderTest, RedrawingOnlyTheDamageGivesTheWholePicture) {
     damaged.insert(damaged.end(), lastAnimated.begin(), lastAnimated.end());
     damaged.push_back(window.damage());
     window.clearDamage();
-    cairo_t* cr = cairo_create(kept);
+    cairo_t* cr = cairo_create(kept.surface());
     for (const Rect& d : damaged) {
       if (d.isEmpty()) continue;
       const double x0 = std::floor(d.minX() * scale) - 2, y0 = std::floor(d.minY() * scale) - 2;
@@ -192,18 +182,9 @@ TEST_F(RenderTest, RedrawingOnlyTheDamageGivesTheWholePicture) {
     cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
     renderViewTree(window, cr, scale);
     cairo_destroy(cr);
-    cairo_surface_flush(kept);
+    cairo_surface_flush(kept.surface());
   };
-  auto samePicture = [&] {
-    cairo_surface_t* fresh = whole();
-    const int stride = cairo_image_surface_get_stride(fresh);
-    int differing = 0;
-    for (int y = 0; y < h; ++y)
-      differing += memcmp(cairo_image_surface_get_data(fresh) + y * stride,
-                          cairo_image_surface_get_data(kept) + y * stride, 4 * w) != 0;
-    cairo_surface_destroy(fresh);
-    return differing;
-  };
+  auto differingRows = [&] { return Canvas(window, scale).rowsDifferingFrom(kept); };
 
   // The needle swings from upright to a third of a turn while the light
   // fades in; then it is set back at once, outside any animation.
@@ -215,15 +196,14 @@ TEST_F(RenderTest, RedrawingOnlyTheDamageGivesTheWholePicture) {
   for (int frame = 0; frame < 9; ++frame) {
     advance(0.033);
     redrawDamage();
-    EXPECT_EQ(0, samePicture()) << "frame " << frame;
+    EXPECT_EQ(0, differingRows()) << "frame " << frame;
     View::purgeFinishedAnimations();
   }
   EXPECT_TRUE(View::animatedViews().empty());
   needle->setTransform(Transform3DIdentity);
   light->setAlpha(0);
   redrawDamage();
-  EXPECT_EQ(0, samePicture());
-  cairo_surface_destroy(kept);
+  EXPECT_EQ(0, differingRows());
 }
 
 TEST_F(RenderTest, TextIsDrawnFromItsTopLeftInTheFillColour) {
