@@ -114,13 +114,3 @@ TEST_F(SoundsTest, ANoteThatCannotBeLoadedGetsNoEntry) {
   EXPECT_EQ(1, service.loads[path("broken")]);
   EXPECT_EQ(6u, service.live.size());
 }
-
-TEST_F(SoundsTest, SoundEffectNeedsAPath) {
-  EXPECT_EQ(nullptr, SoundEffect::initWithContentsOfFile(std::nullopt));
-  EXPECT_EQ(nullptr, SoundEffect::initWithContentsOfFile(std::string()));
-  EXPECT_TRUE(service.loads.empty());
-  auto effect = SoundEffect::initWithContentsOfFile(path("E2g"));
-  ASSERT_NE(nullptr, effect);
-  effect.reset();
-  expectAllDisposedOnce();
-}
