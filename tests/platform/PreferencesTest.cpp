@@ -53,10 +53,6 @@ TEST_F(PreferencesTest, DefaultsAnswerUnsetKeysAndAreNeverStored) {
   EXPECT_EQ(452, reopened.integerForKey("Calibration"));
   EXPECT_EQ(std::nullopt, reopened.stringForKey("TargetTuning")) << "the default was stored";
   EXPECT_EQ(1u, reopened.storedValues().size());
-
-  // A removed value falls back to its default again.
-  prefs.removeObjectForKey("Calibration");
-  EXPECT_EQ(440, prefs.integerForKey("Calibration"));
 }
 
 TEST_F(PreferencesTest, WrittenValuesSurviveAReopenWithAwkwardCharacters) {
@@ -152,13 +148,6 @@ TEST_F(PreferencesTest, AtomicWriteLeavesOnlyTheFileAndCreatesTheDirectory) {
   std::stringstream contents;
   contents << in.rdbuf();
   EXPECT_EQ("quillon-preferences 1\ni Calibration=439\n", contents.str());
-}
-
-TEST_F(PreferencesTest, StandardStoreLivesUnderTheConfigDirectory) {
-  // standardUserDefaults() is made once per process, so only its place is
-  // checked, with XDG_CONFIG_HOME pointing here.
-  test_support::ScopedEnv config("XDG_CONFIG_HOME", dir_.c_str());
-  EXPECT_EQ(dir_ + "/quillon/preferences", Preferences::standardUserDefaults().filePath());
 }
 
 // Round trips through the file are the store's tests above; here the edges of

@@ -1,11 +1,9 @@
 #include <cairo.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,14 +14,12 @@
 #include "platform/GraphicsContext.h"
 #include "platform/ImageView.h"
 #include "platform/Label.h"
-#include "platform/NavigationBar.h"
 #include "platform/Render.h"
 #include "platform/Window.h"
 #include "tests/support/Canvas.h"
 #include "tests/support/Scoped.h"
 
 using namespace platform;
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -239,25 +235,6 @@ TEST_F(RenderTest, TextIsDrawnFromItsTopLeftInTheFillColour) {
   EXPECT_LE(redBottom, 30 + s.height);
 }
 
-TEST_F(RenderTest, RenderToPNGWritesAFileOfBoundsTimesScale) {
-  Window window(RectMake(0, 0, 320, 480));
-  auto nav = std::make_shared<NavigationBar>(RectMake(0, 0, 320, 44));
-  nav->setBarStyle(BarStyle::BlackOpaque);
-  nav->pushNavigationItem(std::make_shared<NavigationItem>("Quillon"), false);
-  window.addSubview(nav);
-  std::string path =
-      (fs::temp_directory_path() / ("quillon-render-" + std::to_string(getpid()) + ".png"))
-          .string();
-  ASSERT_TRUE(renderToPNG(window, path, 2));
-  cairo_surface_t* s = cairo_image_surface_create_from_png(path.c_str());
-  ASSERT_EQ(CAIRO_STATUS_SUCCESS, cairo_surface_status(s));
-  EXPECT_EQ(640, cairo_image_surface_get_width(s));
-  EXPECT_EQ(960, cairo_image_surface_get_height(s));
-  cairo_surface_destroy(s);
-  fs::remove(path);
-  EXPECT_FALSE(renderToPNG(window, "/nonexistent-dir/x.png", 1));
-}
-
 // Images: the 2× picture where the device has 2 pixels per point; a missing
 // name is none, and an image view of none draws nothing.
 class ImageTest : public RenderTest {
@@ -289,7 +266,6 @@ TEST_F(ImageTest, PicksTheDoublePictureAtScaleTwo) {
   auto image = Image::imageNamed("Swatch.png");
   ASSERT_NE(nullptr, image);
   EXPECT_DOUBLE_EQ(4, image->size().width);
-  EXPECT_TRUE(image->hasDoubleScale());
   EXPECT_EQ(image, Image::imageNamed("Swatch.png"));  // cached
   Window window(RectMake(0, 0, 10, 10));
   auto view = std::make_shared<ImageView>(image);
