@@ -10,10 +10,7 @@
 
 #include "ViewTestSupport.h"
 #include "platform/Bundle.h"
-#include "platform/Font.h"
-#include "platform/GraphicsContext.h"
 #include "platform/ImageView.h"
-#include "platform/Label.h"
 #include "platform/Render.h"
 #include "platform/Window.h"
 #include "tests/support/Canvas.h"
@@ -200,39 +197,6 @@ TEST_F(RenderTest, RedrawingOnlyTheDamageGivesTheWholePicture) {
   light->setAlpha(0);
   redrawDamage();
   EXPECT_EQ(0, differingRows());
-}
-
-TEST_F(RenderTest, TextIsDrawnFromItsTopLeftInTheFillColour) {
-  auto font = Font::fontWithName("Helvetica", 40);
-  ASSERT_NE(nullptr, font);
-  Size s = sizeWithFont("M", font);
-  EXPECT_GT(s.width, 20);
-  EXPECT_GT(s.height, 40);  // one line: ascent and descent
-  EXPECT_LT(sizeWithFont("-20", Font::fontWithName("Helvetica", 12)).width, s.width * 2);
-  class Text : public View {
-   public:
-    using View::View;
-    std::shared_ptr<Font> font = Font::fontWithName("Helvetica", 40);
-    void drawRect(const Rect&) override {
-      GraphicsGetCurrentContext()->setRGBFillColor(1, 0, 0, 1);
-      drawAtPoint("M", Point{20, 30}, font);
-    }
-  };
-  Window window(RectMake(0, 0, 100, 100));
-  window.addSubview(std::make_shared<Text>(RectMake(0, 0, 100, 100)));
-  Canvas c(window, 1);
-  int redLeft = 100, redTop = 100, redBottom = 0;
-  for (int y = 0; y < 100; ++y)
-    for (int x = 0; x < 100; ++x)
-      if (c.at(x, y).r > 128) {
-        redLeft = std::min(redLeft, x);
-        redTop = std::min(redTop, y);
-        redBottom = std::max(redBottom, y);
-      }
-  EXPECT_GE(redLeft, 20);
-  EXPECT_LE(redLeft, 26);
-  EXPECT_GE(redTop, 30);  // below the top-left corner given
-  EXPECT_LE(redBottom, 30 + s.height);
 }
 
 // Images: the 2× picture where the device has 2 pixels per point; a missing
