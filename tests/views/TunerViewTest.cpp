@@ -29,6 +29,7 @@ TEST(TunerViewArithmeticTest, NeedleAngleIsOneAndAHalfDegreesACentHeldAtTheStops
   EXPECT_EQ(kStop, TunerView::needleAngleForDeviation(40.0f));
   EXPECT_EQ(-kStop, TunerView::needleAngleForDeviation(-40.0f));
   EXPECT_EQ(kStop, TunerView::needleAngleForDeviation(40.5f));
+  EXPECT_LT(TunerView::needleAngleForDeviation(39.9f), kStop) << "just inside, it still follows";
   // Not a number goes to the flat stop, never through to the needle.
   EXPECT_EQ(-kStop, TunerView::needleAngleForDeviation(std::numeric_limits<float>::quiet_NaN()));
 }
