@@ -71,7 +71,6 @@ class MainViewController : public platform::ViewController,
   bool recording() const { return recording_; }
   TunerView* tunerView() const { return tunerView_.get(); }
   Sounds* sounds() const { return sounds_.get(); }
-  const platform::Timer* refreshTimer() const { return refreshTimer_.get(); }
   AudioSampleBuffer* displaySampleBuffer() const { return displaySampleBuffer_.get(); }
   std::shared_ptr<TunerDataView> tunerDataView() const { return tunerDataView_; }
   void setTunerDataView(std::shared_ptr<TunerDataView> view) { tunerDataView_ = std::move(view); }

@@ -26,7 +26,6 @@ class Image {
 
   // Size in points.
   Size size() const { return size_; }
-  bool hasDoubleScale() const { return twoX_ != nullptr; }
 
   // Draw into the current graphics context.
   void drawInRect(const Rect& rect, double alpha = 1.0) const;

@@ -24,7 +24,6 @@ class BarButtonItem {
     return std::make_shared<BarButtonItem>(item, [target, action] { (target->*action)(); });
   }
 
-  BarButtonSystemItem systemItem() const { return item_; }
   std::string title() const;
   void trigger() const {
     if (action_) action_();

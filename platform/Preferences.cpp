@@ -169,11 +169,6 @@ bool Preferences::setObject(const Value& value, const std::string& key) {
   return saved_ = save();
 }
 
-bool Preferences::removeObjectForKey(const std::string& key) {
-  if (stored_.erase(key) == 0 && saved_) return true;
-  return saved_ = save();
-}
-
 std::optional<Preferences::Dictionary> Preferences::parse(std::string_view text) {
   Dictionary values;
   bool sawHeader = false;

@@ -56,12 +56,9 @@ class Preferences {
     return setObject(Value(value), key);
   }
   bool setInteger(int64_t value, const std::string& key) { return setObject(Value(value), key); }
-  // Forgets a stored value (its default, if any, answers again).
-  bool removeObjectForKey(const std::string& key);
 
   // What is stored (without the defaults).
   const Dictionary& storedValues() const { return stored_; }
-  const std::string& filePath() const { return path_; }
 
   // The file format above. parse() gives none for a damaged text.
   static std::optional<Dictionary> parse(std::string_view text);

@@ -30,16 +30,6 @@ Presentation::Presentation(Orientation orientation, double windowWidth, double w
   content_.y = (windowHeight - content_.height) / 2;
 }
 
-PresentedPoint Presentation::windowPointForDisplayPoint(PresentedPoint display) const {
-  PresentedPoint turned = display;
-  if (orientation_ == Orientation::LandscapeTopRight) {
-    // A quarter turn clockwise: the top edge (y = 0) goes to the right, the
-    // left edge (x = 0) to the top.
-    turned = {kDisplayHeight - display.y, display.x};
-  }
-  return {content_.x + turned.x * scale_, content_.y + turned.y * scale_};
-}
-
 std::optional<PresentedPoint> Presentation::displayPointForWindowPoint(
     PresentedPoint window) const {
   const double tx = (window.x - content_.x) / scale_;

@@ -41,9 +41,6 @@ class Presentation {
   // The rectangle the picture fills in the window (after turning).
   PresentedRect contentRect() const { return content_; }
 
-  // The window point showing a portrait point.
-  PresentedPoint windowPointForDisplayPoint(PresentedPoint display) const;
-
   // The portrait point shown at a window point; none in the bars.
   std::optional<PresentedPoint> displayPointForWindowPoint(PresentedPoint window) const;
 

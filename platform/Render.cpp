@@ -6,7 +6,6 @@
 #include <cmath>
 
 #include "platform/GraphicsContext.h"
-#include "platform/Log.h"
 
 namespace platform {
 
@@ -204,27 +203,6 @@ void renderViewTree(View& root, cairo_t* cr, double scale) {
   cairo_scale(cr, scale, scale);
   renderView(root, cr, scale, true);
   cairo_restore(cr);
-}
-
-bool renderToPNG(View& root, const std::string& path, double scale) {
-  int w = static_cast<int>(std::lround(root.bounds().size.width * scale));
-  int h = static_cast<int>(std::lround(root.bounds().size.height * scale));
-  if (w <= 0 || h <= 0) {
-    Log("cannot render an empty view to %s", path.c_str());
-    return false;
-  }
-  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
-  cairo_t* cr = cairo_create(surface);
-  renderViewTree(root, cr, scale);
-  cairo_destroy(cr);
-  cairo_surface_flush(surface);
-  cairo_status_t status = cairo_surface_write_to_png(surface, path.c_str());
-  cairo_surface_destroy(surface);
-  if (status != CAIRO_STATUS_SUCCESS) {
-    Log("cannot write %s: %s", path.c_str(), cairo_status_to_string(status));
-    return false;
-  }
-  return true;
 }
 
 }  // namespace platform

@@ -21,8 +21,4 @@ void renderViewTree(View& root, cairo_t* cr, double scale);
 // drawn under `root`. Used to redraw only what an animation moves.
 Rect renderedExtentInRoot(const View& view, const View& root);
 
-// Renders the tree offscreen into a PNG of bounds × scale pixels. No window or
-// display needed. Returns false (and logs) when the file cannot be written.
-bool renderToPNG(View& root, const std::string& path, double scale);
-
 }  // namespace platform

@@ -66,7 +66,6 @@ class Timer : public std::enable_shared_from_this<Timer> {
   }
 
   void invalidate();
-  double timeInterval() const { return nanosToSeconds(interval_); }
   const std::shared_ptr<void>& userInfo() const { return userInfo_; }
 
   Timer(Nanos interval, Action action, std::shared_ptr<void> userInfo, bool repeats);

@@ -203,11 +203,6 @@ Rect TableView::rectForRowAtIndexPath(IndexPath ip) const {
   return c ? c->frame() : Rect{};
 }
 
-Rect TableView::rectForHeaderInSection(int section) const {
-  if (section < 0 || section >= numberOfSections()) return Rect{};
-  return sections_[section].headerRect;
-}
-
 void TableView::selectRowAtIndexPath(IndexPath ip) {
   if (delegate_ && cellForRowAtIndexPath(ip)) delegate_->didSelectRowAtIndexPath(this, ip);
 }

@@ -122,7 +122,6 @@ class TableView : public View {
   // The cell shown at the index path, or null.
   TableViewCell* cellForRowAtIndexPath(IndexPath indexPath) const;
   Rect rectForRowAtIndexPath(IndexPath indexPath) const;
-  Rect rectForHeaderInSection(int section) const;
 
   // Called by a touched cell: tells the delegate.
   void selectRowAtIndexPath(IndexPath indexPath);

@@ -111,14 +111,6 @@ Transform3D Transform3DMakeTranslation(double tx, double ty, double tz) {
   return t;
 }
 
-Transform3D Transform3DMakeScale(double sx, double sy, double sz) {
-  Transform3D t;
-  t.m11 = sx;
-  t.m22 = sy;
-  t.m33 = sz;
-  return t;
-}
-
 Transform3D Transform3DMakeRotation(double angle, double x, double y, double z) {
   double len = std::sqrt(x * x + y * y + z * z);
   if (len < kEpsilon) return Transform3DIdentity;

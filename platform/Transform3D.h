@@ -27,7 +27,6 @@ Transform3D Transform3DMakeTranslation(double tx, double ty, double tz);
 // Rotation by `angle` radians about the axis (x, y, z); about (0, 0, 1) a
 // positive angle turns clockwise on the y-down screen.
 Transform3D Transform3DMakeRotation(double angle, double x, double y, double z);
-Transform3D Transform3DMakeScale(double sx, double sy, double sz);
 // Translation applied before t.
 Transform3D Transform3DTranslate(const Transform3D& t, double tx, double ty, double tz);
 // Rotation applied before t.

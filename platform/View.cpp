@@ -57,7 +57,6 @@ class AnimationRegistry {
   }
   std::vector<AnimationBlock> blocks;
   std::set<View*> animating;
-  std::string lastName;
   std::map<std::string, int> counts;
 
   void forget(View* v) {
@@ -383,12 +382,7 @@ void View::commitAnimations() {
     b.transitionView->transition_ = std::move(t);
     reg.animating.insert(b.transitionView);
   }
-  reg.lastName = b.name;
   reg.counts[b.name] += 1;
-}
-
-const std::string& View::lastCommittedAnimationName() {
-  return AnimationRegistry::shared().lastName;
 }
 
 int View::committedAnimationCount(const std::string& name) {
@@ -399,7 +393,6 @@ int View::committedAnimationCount(const std::string& name) {
 
 void View::resetAnimationCounts() {
   AnimationRegistry::shared().counts.clear();
-  AnimationRegistry::shared().lastName.clear();
 }
 
 const View::TransitionState* View::runningTransition() const {

@@ -137,7 +137,6 @@ class View : public std::enable_shared_from_this<View> {
   static void commitAnimations();
   // Name of the most recently committed block ("" before any): for the app's
   // diagnostics and tests.
-  static const std::string& lastCommittedAnimationName();
   static int committedAnimationCount(const std::string& name);
   static void resetAnimationCounts();
 

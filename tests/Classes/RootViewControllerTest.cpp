@@ -100,14 +100,11 @@ class RootViewControllerTest : public TunerScreenFixture {
         {{TargetTuningOption, std::string("guitar")}, {CalibrationOption, int64_t{440}}});
     calibrationValue = 440.0f;
     selectedTuning = 0;
-    auto testSource = std::make_shared<TestAudioSource>();
-    sourceRef = testSource;
-    source = testSource.get();
     root = std::make_shared<RootViewController>(
-        [this, testSource] {
+        [this] {
           ++mainMade;
           auto c = std::make_shared<RecordingMainViewController>(
-              &log, "tuner", [testSource] { return testSource; }, preferences.get());
+              &log, "tuner", [] { return std::make_shared<TestAudioSource>(); }, preferences.get());
           mainController = c.get();
           return c;
         },
@@ -146,21 +143,7 @@ class RootViewControllerTest : public TunerScreenFixture {
 
 using Strings = std::vector<std::string>;
 
-TEST_F(RootViewControllerTest, LaunchShowsTheListeningTunerScreenAlone) {
-  launch();
-  EXPECT_EQ("main", platform::currentThreadName());
-  EXPECT_EQ(1, mainMade);
-  EXPECT_EQ(Strings{"tuner"}, rootSubviews());
-  // Only viewDidAppear at start, which starts capture.
-  EXPECT_EQ(Strings{"tuner didAppear | tuner"}, log.lines);
-  EXPECT_TRUE(mainController->recording());
-  EXPECT_EQ(1, source->starts);
-  EXPECT_EQ(0, settingsMade);
-  EXPECT_EQ(nullptr, root->flipsideNavigationBar());
-  EXPECT_FALSE(root->isShowingFlipside());
-}
-
-TEST_F(RootViewControllerTest, TheDelegatePutsTheRootOnTheWindowAndHandsItTheKeys) {
+TEST_F(RootViewControllerTest, LaunchPutsTheListeningTunerScreenAloneOnTheWindowAndHandsItKeys) {
   platform::Application application;  // its window, never opened
   auto delegate = std::make_shared<TarvelAppDelegate>();
   delegate->setWindow(application.window());
@@ -170,14 +153,16 @@ TEST_F(RootViewControllerTest, TheDelegatePutsTheRootOnTheWindowAndHandsItTheKey
   EXPECT_TRUE(application.window()->isVisible());
   ASSERT_EQ(1u, application.window()->subviews().size());
   EXPECT_EQ(root->view(), application.window()->subviews().front());
+  EXPECT_EQ("main", platform::currentThreadName());
+  EXPECT_EQ(Strings{"tuner"}, rootSubviews());
+  // Only viewDidAppear at start, which starts capture; the settings screen
+  // waits for the first flip.
   EXPECT_EQ(Strings{"tuner didAppear | tuner"}, log.lines);
+  EXPECT_TRUE(mainController->recording());
+  EXPECT_EQ(0, settingsMade);
 
   EXPECT_TRUE(application.keyDown(keyForCharacter('i'), 0));
   EXPECT_TRUE(root->isShowingFlipside());
-  EXPECT_FALSE(application.isTerminating());
-  EXPECT_TRUE(application.keyDown(Key::Escape, 0));
-  EXPECT_TRUE(application.isTerminating());
-  EXPECT_TRUE(root->isShowingFlipside()) << "Escape quits; it does not reach the screens";
 }
 
 TEST_F(RootViewControllerTest, BothFlipsSendTheNotificationsInOrderAndMoveTheBar) {
@@ -196,13 +181,6 @@ TEST_F(RootViewControllerTest, BothFlipsSendTheNotificationsInOrderAndMoveTheBar
                      "settings didDisappear | tuner", "tuner didAppear | tuner"}),
             log.lines);
   EXPECT_TRUE(mainController->recording());
-  EXPECT_EQ(2, source->starts);
-  // The bar is in the tree only above the settings screen.
-  EXPECT_EQ(nullptr, root->flipsideNavigationBar()->superview());
-  EXPECT_FALSE(root->isShowingFlipside());
-  toggle();
-  EXPECT_EQ((Strings{"settings", "bar"}), rootSubviews());
-  EXPECT_TRUE(root->isShowingFlipside());
 }
 
 TEST_F(RootViewControllerTest, TheFirstFlipMakesTheSettingsScreenOnceAndLaterFlipsReuseIt) {
@@ -215,18 +193,10 @@ TEST_F(RootViewControllerTest, TheFirstFlipMakesTheSettingsScreenOnceAndLaterFli
 
   auto bar = root->flipsideNavigationBar();
   ASSERT_NE(nullptr, bar);
-  EXPECT_EQ(0, bar->frame().origin.x);
-  EXPECT_EQ(0, bar->frame().origin.y);
-  EXPECT_EQ(320, bar->frame().size.width);
-  EXPECT_EQ(44, bar->frame().size.height);
-  EXPECT_EQ(platform::BarStyle::BlackOpaque, bar->barStyle());
   ASSERT_NE(nullptr, bar->topItem());
   EXPECT_EQ("Quillon", bar->topItem()->title());
-  ASSERT_NE(nullptr, bar->topItem()->rightBarButtonItem());
-  EXPECT_EQ(platform::BarButtonSystemItem::Done,
-            bar->topItem()->rightBarButtonItem()->systemItem());
 
-  // The bar's Done button flips back.
+  // The bar's Done button, on its right, flips back.
   RunLoop::currentRunLoop().advanceBy(1.0);
   bar->rightButton()->sendActionsForControlEvents(platform::ControlEventTouchDown);
   EXPECT_EQ(Strings{"tuner"}, rootSubviews());
@@ -239,30 +209,15 @@ TEST_F(RootViewControllerTest, TheFirstFlipMakesTheSettingsScreenOnceAndLaterFli
   EXPECT_EQ(1, mainMade);
 }
 
-TEST_F(RootViewControllerTest, FlipsTurnFromTheRightToSettingsAndFromTheLeftBackInOneSecond) {
+TEST_F(RootViewControllerTest, FlipsTurnFromTheRightToSettingsAndBackFromTheLeftTheWindowHalfway) {
+  platform::Application application;  // no window opened; only its orientation
   launch();
+  EXPECT_EQ(Orientation::LandscapeTopRight, application.orientation());
   toggle();
   const View::TransitionState* flip = root->view()->runningTransition();
   ASSERT_NE(nullptr, flip);
   EXPECT_EQ(platform::AnimationTransition::FlipFromRight, flip->kind);
   EXPECT_EQ(platform::kNanosPerSecond, flip->duration);
-  RunLoop::currentRunLoop().advanceBy(0.999);
-  EXPECT_NE(nullptr, root->view()->runningTransition());
-  RunLoop::currentRunLoop().advanceBy(0.001);
-  EXPECT_EQ(nullptr, root->view()->runningTransition());
-
-  toggle();
-  flip = root->view()->runningTransition();
-  ASSERT_NE(nullptr, flip);
-  EXPECT_EQ(platform::AnimationTransition::FlipFromLeft, flip->kind);
-  EXPECT_EQ(platform::kNanosPerSecond, flip->duration);
-}
-
-TEST_F(RootViewControllerTest, TheWindowTurnsForTheScreenHalfwayThroughTheFlip) {
-  platform::Application application;  // no window opened; only its orientation
-  launch();
-  EXPECT_EQ(Orientation::LandscapeTopRight, application.orientation());
-  toggle();
   RunLoop::currentRunLoop().advanceBy(0.49);
   EXPECT_EQ(Orientation::LandscapeTopRight, application.orientation());
   RunLoop::currentRunLoop().advanceBy(0.01);
@@ -270,6 +225,9 @@ TEST_F(RootViewControllerTest, TheWindowTurnsForTheScreenHalfwayThroughTheFlip) 
   RunLoop::currentRunLoop().advanceBy(1.0);
 
   toggle();
+  flip = root->view()->runningTransition();
+  ASSERT_NE(nullptr, flip);
+  EXPECT_EQ(platform::AnimationTransition::FlipFromLeft, flip->kind);
   RunLoop::currentRunLoop().advanceBy(0.5);
   EXPECT_EQ(Orientation::LandscapeTopRight, application.orientation());
 
@@ -299,6 +257,7 @@ TEST_F(RootViewControllerTest, SettingsChangedOnTheFlipsideReachTheTunerScreenOn
   EXPECT_EQ(5u, tunerView().noteButtons().size());
   EXPECT_EQ("443 Hz", tunerView().calibrationLabel()->text());
   EXPECT_EQ(nullptr, mainController->tuner()->manualNoteSelection());
+  EXPECT_TRUE(tunerView().autoButton()->isSelected()) << "and the screen shows it";
 }
 
 TEST_F(RootViewControllerTest, KeysWorkTheTunerScreensControls) {
@@ -353,7 +312,6 @@ TEST_F(RootViewControllerTest, KeysWorkTheSettingsScreensControls) {
   EXPECT_TRUE(key(Key::Up));
   EXPECT_EQ("441 Hz", label->text());
   EXPECT_EQ(441, mainController->tuner()->calibration());
-  EXPECT_EQ(441, preferences->integerForKey(CalibrationOption));
   EXPECT_TRUE(key(keyForCharacter('-')));
   EXPECT_TRUE(key(Key::Down));
   EXPECT_EQ("439 Hz", label->text());
@@ -363,24 +321,18 @@ TEST_F(RootViewControllerTest, KeysWorkTheSettingsScreensControls) {
   slider->sendActionsForControlEvents(platform::ControlEventValueChanged);
   EXPECT_TRUE(key(keyForCharacter('=')));
   EXPECT_EQ("438 Hz", label->text());
-  for (int i = 0; i < 30; ++i) key(Key::Up);
-  EXPECT_EQ("460 Hz", label->text());
-  EXPECT_EQ(460.0f, settingsController->calibrationSlider()->value());
 
   EXPECT_TRUE(key(keyForCharacter('5')));
   EXPECT_EQ(Tuning::tuningForId("ukulele"), mainController->tuner()->targetTuning());
-  EXPECT_EQ("ukulele", preferences->stringForKey(TargetTuningOption));
-  EXPECT_TRUE(key(keyForCharacter('t')));
+  EXPECT_TRUE(key(keyForCharacter('t')));  // the next tuning, round to the first
   EXPECT_EQ(Tuning::definedTunings().front(), mainController->tuner()->targetTuning());
-  EXPECT_TRUE(key(keyForCharacter('t')));
-  EXPECT_EQ(Tuning::definedTunings()[1], mainController->tuner()->targetTuning());
   EXPECT_FALSE(key(keyForCharacter('6')));
   EXPECT_FALSE(key(keyForCharacter('m'))) << "the tuner screen's keys rest here";
   EXPECT_EQ(TunerMode::tuner, mainController->mode());
 
   EXPECT_TRUE(key(Key::Return));
   EXPECT_FALSE(root->isShowingFlipside());
-  EXPECT_EQ(6u, tunerView().noteButtons().size()) << "drop-D guitar";
+  EXPECT_EQ(6u, tunerView().noteButtons().size()) << "the guitar again";
 }
 
 }  // namespace

@@ -73,42 +73,30 @@ Bytes le(std::initializer_list<int16_t> samples) {
   return out;
 }
 
-TEST(AiffIOTest, AifcWriterLaysOutHeaderAndPatchesLengthsAtClose) {
-  const std::string path = tempPath("aifc-empty.aiff");
-  aiff_data* aiff = aiff_open(path.c_str(), "w");
-  ASSERT_NE(nullptr, aiff);
-  EXPECT_EQ(1, aiff_write_header(aiff, 22050, 1, 16, 1));
-  aiff_close(aiff);
-
-  // Every byte, with the lengths patched in at close.
-  // clang-format off
-  const Bytes expected = ChunkWriter("AIFC")
-      .id("FVER").u32(4).u32(0xA2805140)
-      .id("COMM").u32(24).u16(1).u32(0).u16(16).bytes({0x40, 0x0D, 0xAC, 0x44, 0, 0, 0, 0, 0, 0})
-      .id("sowt").u16(0)
-      .id("SSND").u32(8).u32(0).u32(0)
-      .finish();
-  // clang-format on
-  ASSERT_EQ(72u, expected.size());
-  EXPECT_EQ(64u, be32(expected, 4));
-  EXPECT_EQ(expected, readFile(path));
-}
-
-TEST(AiffIOTest, AifcRoundTripOfOneBlock) {
+TEST(AiffIOTest, AifcWriterLaysOutEveryBytePatchesTheLengthsAndReadsBack) {
   const std::string path = tempPath("aifc-512.aiff");
   std::vector<int16_t> block(512);
   for (int i = 0; i < 512; ++i) block[i] = static_cast<int16_t>(i * 127 - 30000);
   aiff_data* aiff = aiff_open(path.c_str(), "w");
-  aiff_write_header(aiff, 22050, 1, 16, 1);
+  ASSERT_NE(nullptr, aiff);
+  EXPECT_EQ(1, aiff_write_header(aiff, 22050, 1, 16, 1));
   EXPECT_EQ(1, aiff_write_sample(aiff, block.data(), 1024, 512));
   aiff_close(aiff);
 
-  const Bytes b = readFile(path);
-  ASSERT_EQ(1096u, b.size());
-  EXPECT_EQ(1088u, be32(b, 4));
-  EXPECT_EQ(512u, be32(b, 34));
-  EXPECT_EQ(1032u, be32(b, 60));
-  EXPECT_EQ(0, memcmp(block.data(), b.data() + 72, 1024)) << "samples are stored unchanged";
+  // Every byte, with the lengths patched in at close; samples stored unchanged.
+  Bytes samples(1024);
+  memcpy(samples.data(), block.data(), 1024);
+  // clang-format off
+  const Bytes expected = ChunkWriter("AIFC")
+      .id("FVER").u32(4).u32(0xA2805140)
+      .id("COMM").u32(24).u16(1).u32(512).u16(16).bytes({0x40, 0x0D, 0xAC, 0x44, 0, 0, 0, 0, 0, 0})
+      .id("sowt").u16(0)
+      .id("SSND").u32(8 + 1024).u32(0).u32(0).bytes(samples)
+      .finish();
+  // clang-format on
+  ASSERT_EQ(1096u, expected.size());
+  EXPECT_EQ(1088u, be32(expected, 4));
+  EXPECT_EQ(expected, readFile(path));
 
   Reader r(path);
   EXPECT_EQ(1, r.h.ok);
@@ -122,7 +110,6 @@ TEST(AiffIOTest, AifcRoundTripOfOneBlock) {
   EXPECT_EQ(300, aiff_read_sample(r.aiff, got.data(), 300));
   EXPECT_EQ(212, aiff_read_sample(r.aiff, got.data() + 300, 300));
   EXPECT_EQ(0, aiff_read_sample(r.aiff, got.data(), 300));
-  EXPECT_EQ(0, aiff_read_sample(r.aiff, got.data(), 1));
   got.resize(512);
   EXPECT_EQ(block, got);
 }
@@ -141,13 +128,11 @@ TEST(AiffIOTest, AiffWriterAndReaderAgree) {
   ASSERT_EQ(54u, expected.size());
   EXPECT_EQ(46u, be32(expected, 4));
   EXPECT_EQ(expected, readFile(path));
-
+  // Read back: the file source's test reads this form's samples.
   Reader r(path);
   EXPECT_EQ(1, r.h.ok);
   EXPECT_EQ(8000.0, r.h.rate);
   EXPECT_EQ(0, r.h.sowt);
-  EXPECT_EQ(54, r.h.position);
-  EXPECT_TRUE(r.drain().empty());
 }
 
 TEST(AiffIOTest, ReaderLeavesTheFileAlone) {

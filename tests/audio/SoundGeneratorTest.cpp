@@ -102,14 +102,6 @@ TEST_F(SoundGeneratorTest, RendererGoesOnFromItsFrameCountInsideTheBufferWithout
   EXPECT_EQ(777, samples[100]);
 }
 
-TEST_F(SoundGeneratorTest, FrameCountWrapsModulo2To32) {
-  auto generator = SoundGenerator::init();
-  generator->startAU();
-  generator->setSinWaveFrameCount(0xFFFFFF00u);
-  pull(*generator, 512);
-  EXPECT_EQ(0x100u, generator->sinWaveFrameCount());
-}
-
 TEST_F(SoundGeneratorTest, NoteChangeFadesOutAtTheOldFrequencyThenFadesInTheNew) {
   auto generator = SoundGenerator::init();
   generator->startSoundWithFrequency(440.0f, 0.8f);

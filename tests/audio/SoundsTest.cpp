@@ -91,14 +91,6 @@ TEST_F(SoundsTest, PreloadKeepsOneEffectPerSoundName) {
     SoundEffect* d2 = sounds.soundForNote("D2g");
     ASSERT_NE(nullptr, d2);
     EXPECT_EQ(1, service.loads[path("D2g")]);
-
-    // Two notes of one tuning with one sound name make one entry.
-    const TuningDictionary doubled{"test",
-                                   "Doubled",
-                                   {TargetNote::initWithName("E", "e.png", "E4g", 329.6f),
-                                    TargetNote::initWithName("E", "e.png", "E4g", 329.6f)}};
-    sounds.preLoadSoundsForTuning(doubled);
-    EXPECT_EQ(7u, service.live.size());
   }
   expectAllDisposedOnce();
 }
@@ -121,14 +113,4 @@ TEST_F(SoundsTest, ANoteThatCannotBeLoadedGetsNoEntry) {
   EXPECT_EQ(nullptr, sounds.soundForNote("broken"));
   EXPECT_EQ(1, service.loads[path("broken")]);
   EXPECT_EQ(6u, service.live.size());
-}
-
-TEST_F(SoundsTest, SoundEffectNeedsAPath) {
-  EXPECT_EQ(nullptr, SoundEffect::initWithContentsOfFile(std::nullopt));
-  EXPECT_EQ(nullptr, SoundEffect::initWithContentsOfFile(std::string()));
-  EXPECT_TRUE(service.loads.empty());
-  auto effect = SoundEffect::initWithContentsOfFile(path("E2g"));
-  ASSERT_NE(nullptr, effect);
-  effect.reset();
-  expectAllDisposedOnce();
 }

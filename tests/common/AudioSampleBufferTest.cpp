@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <vector>
 
 #include "common/AudioSampleBuffer.h"
@@ -45,19 +44,4 @@ TEST(AudioSampleBufferTest, AppendsWholeChunksUntilTheNextDoesNotFit) {
   buffer->appendFrames(3, nullptr, 0);
   EXPECT_EQ(44100, buffer->length());
   EXPECT_EQ(22053, buffer->frames());
-}
-
-TEST(AudioSampleBufferTest, ResetStartsAgainAtTheFirstByte) {
-  auto buffer = AudioSampleBuffer::initWithBufferSize(8);
-  const uint8_t first[] = {1, 2, 3, 4, 5, 6};
-  buffer->appendFrames(3, first, 6);
-  const uint8_t* storage = buffer->data();
-  buffer->reset();
-  EXPECT_EQ(0, buffer->length());
-  EXPECT_EQ(0, buffer->frames());
-  EXPECT_EQ(storage, buffer->data());
-  const uint8_t second[] = {9, 9, 9, 9, 9, 9, 9, 9};
-  buffer->appendFrames(4, second, 8);
-  EXPECT_EQ(0, memcmp(second, buffer->data(), 8));
-  EXPECT_EQ(4, buffer->frames());
 }

@@ -70,17 +70,6 @@ TEST(TuningDataTest, ScoreWeighsHarmonicsByPowersOfThreeQuarters) {
   EXPECT_EQ(0.0f, a2->levelAtHarmonic(0));
 }
 
-TEST(TuningDataTest, HarmonicAccessorsAreZeroOutsideTheEight) {
-  const auto a2 = recordOf("guitar", 1);
-  for (int h = 0; h < 8; ++h) a2->addSampleWithFrequency(110.0f * (h + 1), 10.0f, 440);
-  for (int h : {-1, 8}) {
-    EXPECT_EQ(0.0f, a2->levelAtHarmonic(h));
-    EXPECT_EQ(0.0f, a2->frequencyAtHarmonic(h));
-  }
-  EXPECT_EQ(10.0f, a2->levelAtHarmonic(7));
-  EXPECT_EQ(880.0f, a2->frequencyAtHarmonic(7));
-}
-
 TEST(TuningDataTest, OnePeakCanServeSeveralNotes) {
   // Drop-D: 146.83 Hz is the D3 fundamental and the D2 second harmonic (146.84 Hz).
   const auto d2 = recordOf("dropd", 0);

@@ -44,20 +44,6 @@ TEST(ButtonTest, ShowsTheSelectedPicturesOnlyWhileSelected) {
   EXPECT_EQ(other, b.currentImage());
 }
 
-TEST(ButtonTest, ContentInsetsAndAlignmentPlaceTheImage) {
-  Button info(RectMake(284, 4, 36, 36));
-  info.setContentEdgeInsets(EdgeInsets{10, 10, 10, 10});
-  Rect content = insetRect(info.bounds(), info.contentEdgeInsets());
-  Rect r = info.imageRectForContentRect(content, Size{16, 16});
-  EXPECT_DOUBLE_EQ(10, r.origin.x);
-  EXPECT_DOUBLE_EQ(10, r.origin.y);
-  info.setContentHorizontalAlignment(ControlContentHorizontalAlignment::Right);
-  info.setContentVerticalAlignment(ControlContentVerticalAlignment::Top);
-  r = info.imageRectForContentRect(Rect{{0, 0}, {36, 36}}, Size{16, 16});
-  EXPECT_DOUBLE_EQ(20, r.origin.x);
-  EXPECT_DOUBLE_EQ(0, r.origin.y);
-}
-
 TEST(ButtonTest, TargetActionFiresOnTouchDownWithTheSender) {
   Window window(RectMake(0, 0, 320, 480));
   auto a = std::make_shared<Button>(RectMake(0, 0, 40, 40));

@@ -56,14 +56,6 @@ TEST_F(RunLoopTest, InvalidateStopsTheTimerAndReleasesItsUserData) {
   EXPECT_FALSE(loop.nextFireTime().has_value());
 }
 
-TEST_F(RunLoopTest, OneShotTimerFiresOnce) {
-  int fired = 0;
-  loop.addTimer(Timer::timerWithTimeInterval(
-      0.05, [&](Timer&) { ++fired; }, nullptr, false));
-  loop.advanceBy(1.0);
-  EXPECT_EQ(1, fired);
-}
-
 TEST(RunLoopClockSwitchTest, ScheduledTimersKeepTheirTimeLeftAcrossAClockChange) {
   RunLoop loop;  // on the real clock
   int fired = 0;

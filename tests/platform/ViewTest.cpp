@@ -54,22 +54,6 @@ TEST(ViewTest, AddingToAnotherSuperviewMovesTheViewAndRemovingItsLastOwnerIsSafe
   EXPECT_TRUE(second->subviews().empty());
 }
 
-TEST(ViewTest, FrameCentreAndAutoresizing) {
-  View parent(RectMake(0, 0, 320, 480));
-  auto table = std::make_shared<View>(RectMake(0, 44, 320, 436));
-  table->setAutoresizingMask(AutoresizingFlexibleWidth | AutoresizingFlexibleHeight);
-  auto fixed = std::make_shared<View>(RectMake(10, 10, 20, 20));
-  parent.addSubview(table);
-  parent.addSubview(fixed);
-  EXPECT_DOUBLE_EQ(160, table->center().x);
-  EXPECT_DOUBLE_EQ(262, table->center().y);
-  parent.setFrame(RectMake(0, 0, 480, 320));
-  EXPECT_DOUBLE_EQ(480, table->frame().size.width);
-  EXPECT_DOUBLE_EQ(276, table->frame().size.height);
-  EXPECT_DOUBLE_EQ(44, table->frame().origin.y);
-  EXPECT_DOUBLE_EQ(20, fixed->frame().size.width);
-}
-
 TEST(ViewTest, HitTestFindsTheFrontMostTouchableView) {
   Window window(RectMake(0, 0, 320, 480));
   auto back = std::make_shared<TouchRecordingView>(RectMake(0, 0, 320, 480));

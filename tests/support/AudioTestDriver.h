@@ -2,6 +2,10 @@
 
 #include <SDL.h>
 
+#include <cstdint>
+#include <vector>
+
+#include "audio/AudioSource.h"
 #include "tests/support/Scoped.h"
 
 namespace audiotest {
@@ -25,6 +29,20 @@ class ScopedSdlAudioDriver {
     if (SDL_WasInit(SDL_INIT_AUDIO)) SDL_QuitSubSystem(SDL_INIT_AUDIO);
   }
   test_support::ScopedEnv env_;
+};
+
+// Keeps a copy of every delivery, as a real receiver must: the frame counts,
+// the byte sizes the list carried and the samples.
+struct TestAudioSourceDelegate : AudioSourceDelegate {
+  void addSampledFrames(AudioBufferList* list, int frameCount) override {
+    frameCounts.push_back(frameCount);
+    byteSizes.push_back(list->buffers[0].dataByteSize);
+    const auto* s = static_cast<const int16_t*>(list->buffers[0].data);
+    samples.insert(samples.end(), s, s + frameCount);
+  }
+  std::vector<int> frameCounts;
+  std::vector<uint32_t> byteSizes;
+  std::vector<int16_t> samples;
 };
 
 }  // namespace audiotest

@@ -3,6 +3,7 @@
 #include <cairo.h>
 
 #include <cstdint>
+#include <cstring>
 
 #include "platform/Render.h"
 #include "platform/View.h"
@@ -29,6 +30,21 @@ class Canvas {
   ~Canvas() { cairo_surface_destroy(surface_); }
   Canvas(const Canvas&) = delete;
   Canvas& operator=(const Canvas&) = delete;
+
+  cairo_surface_t* surface() const { return surface_; }
+
+  // How many rows of pixels differ from `other`'s, a canvas of the same size.
+  int rowsDifferingFrom(const Canvas& other) const {
+    const int stride = cairo_image_surface_get_stride(surface_);
+    const int bytes = 4 * cairo_image_surface_get_width(surface_);
+    int differing = 0;
+    for (int y = 0; y < cairo_image_surface_get_height(surface_); ++y) {
+      differing +=
+          std::memcmp(cairo_image_surface_get_data(surface_) + y * stride,
+                      cairo_image_surface_get_data(other.surface_) + y * stride, bytes) != 0;
+    }
+    return differing;
+  }
 
   Pixel at(int x, int y) const {
     const unsigned char* row =

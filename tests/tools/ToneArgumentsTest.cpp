@@ -44,15 +44,16 @@ TEST(ToneArgumentsTest, FrequenciesArePlayedAsGiven) {
   EXPECT_EQ(261.63f, p.request.notes[1].frequency);
 }
 
+// An unknown string or tuning, a frequency far past half the rate and an
+// empty command line are the tool's system test (tone-errors), exit status
+// and all; these are the other usage errors.
 TEST(ToneArgumentsTest, BadInputIsAUsageErrorThatSaysWhat) {
   struct Case {
     std::vector<const char*> args;
     const char* mentions;
   };
   const std::vector<Case> cases{
-      {{"--tuning", "violin", "5"}, "unknown string 5"},
       {{"--tuning", "violin", "0"}, "unknown string 0"},
-      {{"--tuning", "mandolin", "1"}, "unknown tuning \"mandolin\""},
       {{"Guitar"}, "neither a string number nor a frequency"},
       {{"0Hz"}, "bad frequency"},
       {{"4000Hz"}, "bad frequency"},  // not below half the 8000 Hz rate
@@ -64,7 +65,6 @@ TEST(ToneArgumentsTest, BadInputIsAUsageErrorThatSaysWhat) {
       {{"--calibration", "440.5", "1"}, "calibration"},
       {{"--tuning"}, "needs a value"},
       {{"--loud", "1"}, "unknown option"},
-      {{}, "nothing to play"},
   };
   for (const auto& c : cases) {
     auto p = parse(c.args);

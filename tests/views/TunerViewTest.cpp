@@ -24,20 +24,14 @@ constexpr float kStop = 1.0471976f;
 // ---- The arithmetic of refresh -------------------------------------------
 
 TEST(TunerViewArithmeticTest, NeedleAngleIsOneAndAHalfDegreesACentHeldAtTheStops) {
-  EXPECT_EQ(0.0f, TunerView::needleAngleForDeviation(0.0f));
   EXPECT_EQ(static_cast<float>(M_PI / 6), TunerView::needleAngleForDeviation(20.0f));
   EXPECT_EQ(static_cast<float>(-M_PI / 6), TunerView::needleAngleForDeviation(-20.0f));
   EXPECT_EQ(kStop, TunerView::needleAngleForDeviation(40.0f));
   EXPECT_EQ(-kStop, TunerView::needleAngleForDeviation(-40.0f));
   EXPECT_EQ(kStop, TunerView::needleAngleForDeviation(40.5f));
-  EXPECT_EQ(-kStop, TunerView::needleAngleForDeviation(-1200.0f));
-  EXPECT_EQ(kStop, TunerView::needleAngleForDeviation(std::numeric_limits<float>::infinity()));
-  EXPECT_EQ(-kStop, TunerView::needleAngleForDeviation(-std::numeric_limits<float>::infinity()));
+  EXPECT_LT(TunerView::needleAngleForDeviation(39.9f), kStop) << "just inside, it still follows";
   // Not a number goes to the flat stop, never through to the needle.
   EXPECT_EQ(-kStop, TunerView::needleAngleForDeviation(std::numeric_limits<float>::quiet_NaN()));
-  // Just inside the stops the needle still follows.
-  EXPECT_LT(TunerView::needleAngleForDeviation(39.9f), kStop);
-  EXPECT_GT(TunerView::needleAngleForDeviation(-39.9f), -kStop);
 }
 
 TEST(TunerViewArithmeticTest, TheCentreLightCoversFiveCentsEitherSide) {
@@ -51,8 +45,6 @@ TEST(TunerViewArithmeticTest, TheCentreLightCoversFiveCentsEitherSide) {
   EXPECT_GT(static_cast<double>(TunerView::needleAngleForDeviation(5.0f)), M_PI / 24);
   EXPECT_EQ(TunerView::Light::sharp, light(5.0f));
   EXPECT_EQ(TunerView::Light::flat, light(-5.0f));
-  EXPECT_EQ(TunerView::Light::sharp, light(40.0f));
-  EXPECT_EQ(TunerView::Light::flat, light(-400.0f));
   EXPECT_EQ(TunerView::Light::flat, light(std::numeric_limits<float>::quiet_NaN()));
 }
 
@@ -65,15 +57,6 @@ Point onScreen(const Transform3D& t, Point c, Point p) {
 
 TEST(TunerViewArithmeticTest, TheNeedleTurnsAboutItsPivotAndPointsAtTheDialMarks) {
   const Point needleCentre{188, 240};  // 28 points along +x from the screen's centre
-  // At rest the transform is the landscape quarter-turn alone.
-  Transform3D rest = TunerView::needleTransformForAngle(0);
-  Transform3D turn =
-      platform::Transform3DRotate(platform::Transform3DIdentity, -1.5707964f, 0, 0, 1);
-  Point a = onScreen(rest, needleCentre, {0, -100});
-  Point b = onScreen(turn, needleCentre, {0, -100});
-  EXPECT_NEAR(b.x, a.x, 1e-9);
-  EXPECT_NEAR(b.y, a.y, 1e-9);
-
   auto marks = HashMarkView::marks();
   struct Case {
     float cents;
@@ -176,25 +159,6 @@ TEST_F(TunerViewTest, SharpAndFlatStringsLightTheirSideAndSilenceClearsTheScreen
   EXPECT_EQ(0, View::committedAnimationCount("fadeCenterLight"));
 }
 
-TEST_F(TunerViewTest, RepeatedLightAndNeedleRequestsStartNoNewAnimation) {
-  load();
-  view().setSharpLight(true);
-  view().setSharpLight(true);
-  view().setSharpLight(false);
-  view().setSharpLight(false);
-  EXPECT_EQ(2, View::committedAnimationCount("fadeSharpLight"));
-  view().hideNeedle();
-  EXPECT_EQ(0, View::committedAnimationCount("fadeNeedle"));
-  view().revealNeedle();
-  view().revealNeedle();
-  EXPECT_EQ(1, View::committedAnimationCount("fadeNeedle"));
-  // The needle itself has no guard: each call moves it.
-  view().setNeedle(0.1f);
-  view().setNeedle(0.1f);
-  EXPECT_EQ(2, View::committedAnimationCount("moveneedle"));
-  EXPECT_EQ("moveneedle", View::lastCommittedAnimationName());
-}
-
 TEST_F(TunerViewTest, NeedleAndLightAnimationsTakeTheirTime) {
   load();
   view().revealNeedle();
@@ -239,25 +203,19 @@ TEST_F(TunerViewTest, SubviewsLieInTheirZOrderWhereTheLandscapeReaderExpectsThem
       {view().needleView(), 240, 188},      {view().flatLightView(), 18.5, 46},  // top left
       {view().sharpLightView(), 457.5, 46},                                      // top right
       {view().centerLightView(), 239, 23},                                       // top centre
-      {view().autoButton(), 427.5, 255},    {view().modeButton(), 417, 200},
   };
   for (const Expected& e : expected) {
     Point p = landscapeCentre(*e.view);
     EXPECT_DOUBLE_EQ(e.x, p.x) << e.x << "," << e.y;
     EXPECT_DOUBLE_EQ(e.y, p.y) << e.x << "," << e.y;
   }
-  // The info button sits in the bottom right corner.
-  EXPECT_GT(landscapeCentre(*subviews[8]).x, 440);
-  EXPECT_GT(landscapeCentre(*subviews[8]).y, 280);
-
-  // Only the labels and the needle are turned for the landscape reading.
+  // The labels and the needle are turned for the landscape reading. (The
+  // buttons' places are where the system tests click them.)
   Transform3D turn =
       platform::Transform3DRotate(platform::Transform3DIdentity, -1.5707964f, 0, 0, 1);
   EXPECT_EQ(turn, view().noteNameLabel()->transform());
   EXPECT_EQ(turn, view().calibrationLabel()->transform());
   EXPECT_EQ(turn, view().needleView()->transform());
-  EXPECT_TRUE(platform::Transform3DIsIdentity(view().modeButton()->transform()));
-  EXPECT_TRUE(platform::Transform3DIsIdentity(view().flatLightView()->transform()));
 }
 
 TEST_F(TunerViewTest, NoteButtonsFollowTheTuningAndFourNotesUseTheFirstFourPlaces) {
@@ -268,12 +226,8 @@ TEST_F(TunerViewTest, NoteButtonsFollowTheTuningAndFourNotesUseTheFirstFourPlace
   for (size_t i = 0; i < 6; ++i) {
     const NoteButton& b = *view().noteButtons()[i];
     EXPECT_EQ(guitar[i], b.targetNote());
-    EXPECT_EQ(235, b.frame().origin.x);
     EXPECT_EQ(410.0 - 60.0 * i, b.frame().origin.y);
-    EXPECT_EQ(40, b.frame().size.width);
     EXPECT_EQ(Image::imageNamed(guitar[i]->imageName()), b.image(platform::ControlStateNormal));
-    EXPECT_EQ(Image::imageNamed("button-bg-sel.png"),
-              b.backgroundImage(platform::ControlStateSelected));
   }
 
   // A forced note; then the settings screen picks the ukulele.
@@ -328,20 +282,15 @@ TEST_F(TunerViewTest, NoteAndAutoButtonsKeepTheSelectionRule) {
   load();
   controller->viewDidAppear(true);
   expectSelectionRule(view(), tuner());
-  // The two E strings are different notes: pressing the high one forces it.
-  view().noteButtonPressed(view().noteButtons()[5].get());
-  EXPECT_EQ(tuner().targetTuning()->tuningNotes[5].get(), tuner().manualNoteSelection());
-  expectSelectionRule(view(), tuner());
-  EXPECT_FALSE(view().noteButtons()[0]->isSelected());
-  view().autoButtonPressed(view().autoButton());
-  EXPECT_EQ(nullptr, tuner().manualNoteSelection());
-  expectSelectionRule(view(), tuner());
-
   std::mt19937 random(11);
   for (int i = 0; i < 300; ++i) {
     int press = static_cast<int>(random() % 8);
     if (press < 6) {
       view().noteButtonPressed(view().noteButtons()[press].get());
+      // Each button forces its own string; the two E strings are two notes.
+      if (controller->mode() == TunerMode::tuner) {
+        EXPECT_EQ(tuner().targetTuning()->tuningNotes[press].get(), tuner().manualNoteSelection());
+      }
     } else if (press == 6) {
       view().autoButtonPressed(view().autoButton());
     } else {
@@ -363,10 +312,7 @@ TEST_F(TunerViewTest, ModeSwitchingHidesAndShowsWhatItShould) {
   view().noteButtonPressed(view().noteButtons()[1].get());
   ASSERT_TRUE(view().needleShowing());
   bool centreWasOn = view().centerLightOn();
-  ASSERT_NE(nullptr, Image::imageNamed("tone-mode.png"));
   ASSERT_NE(Image::imageNamed("tone-mode.png"), Image::imageNamed("tuner-mode.png"));
-  EXPECT_EQ(Image::imageNamed("tuner-mode.png"),
-            view().modeButton()->image(platform::ControlStateNormal));
 
   view().modeButtonPressed(view().modeButton());
   EXPECT_EQ(TunerMode::tone, controller->mode());
@@ -387,35 +333,11 @@ TEST_F(TunerViewTest, ModeSwitchingHidesAndShowsWhatItShould) {
 
   view().modeButtonPressed(view().modeButton());
   EXPECT_EQ(TunerMode::tuner, controller->mode());
-  EXPECT_TRUE(controller->recording());
   EXPECT_EQ(Image::imageNamed("tuner-mode.png"),
             view().modeButton()->image(platform::ControlStateNormal));
   EXPECT_FALSE(view().autoButton()->isHidden());
   EXPECT_EQ(nullptr, tuner().manualNoteSelection());
-  expectSelectionRule(view(), tuner());
-}
-
-TEST_F(TunerViewTest, TheButtonsActOnTouchDown) {
-  load();
-  TunerView& v = view();
-  v.noteButtons()[0]->sendActionsForControlEvents(platform::ControlEventTouchDown);
-  EXPECT_EQ(tuner().targetTuning()->tuningNotes[0].get(), tuner().manualNoteSelection());
-  v.autoButton()->sendActionsForControlEvents(platform::ControlEventTouchDown);
-  EXPECT_EQ(nullptr, tuner().manualNoteSelection());
-  v.modeButton()->sendActionsForControlEvents(platform::ControlEventTouchDown);
-  EXPECT_EQ(TunerMode::tone, controller->mode());
-}
-
-TEST_F(TunerViewTest, ReturningFromSettingsShowsAutomaticSelection) {
-  load();
-  controller->viewDidAppear(true);
-  view().noteButtonPressed(view().noteButtons()[2].get());
-  controller->viewWillDisappear(true);
-  tuner().setCalibration(442);
-  controller->viewWillAppear(true);
-  controller->viewDidAppear(true);
-  EXPECT_EQ("442 Hz", view().calibrationLabel()->text());
-  expectSelectionRule(view(), tuner());
+  EXPECT_TRUE(view().autoButton()->isSelected());
 }
 
 }  // namespace
