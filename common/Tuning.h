@@ -20,7 +20,8 @@ class SplitComplexArray;
 // 20 Hz and 1000 Hz and scores every note of the target tuning against them;
 // the best note above the threshold becomes selectedNote.
 //
-// The class also carries the catalogue of the five tunings (class-level).
+// The class also carries the catalogue of tunings (class-level; what it
+// holds is described in common/TuningCatalogue.h).
 // Main thread only. All arrays are allocated at creation; a pass allocates
 // nothing.
 class Tuning {
@@ -35,7 +36,7 @@ class Tuning {
   // --- Catalogue -----------------------------------------------------------
   // Builds the catalogue once (later calls do nothing).
   static void createTunings();
-  // The five tunings in catalogue order; the same objects on every call.
+  // The tunings in catalogue order; the same objects on every call.
   static const TuningList& definedTunings();
   // The tuning whose id equals `tuningId` exactly (case-sensitive), or none.
   static std::shared_ptr<const TuningDictionary> tuningForId(const std::string& tuningId);

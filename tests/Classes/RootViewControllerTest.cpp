@@ -372,10 +372,15 @@ TEST_F(RootViewControllerTest, KeysWorkTheSettingsScreensControls) {
   EXPECT_EQ(Tuning::tuningForId("ukulele"), mainController->tuner()->targetTuning());
   EXPECT_EQ("ukulele", preferences->stringForKey(TargetTuningOption));
   EXPECT_TRUE(key(keyForCharacter('t')));
+  EXPECT_EQ(Tuning::definedTunings()[5], mainController->tuner()->targetTuning());
+  // T goes on through the list and round to its start.
+  for (size_t i = 6; i < Tuning::definedTunings().size(); ++i) key(keyForCharacter('t'));
+  EXPECT_EQ(Tuning::definedTunings().back(), mainController->tuner()->targetTuning());
+  EXPECT_TRUE(key(keyForCharacter('t')));
   EXPECT_EQ(Tuning::definedTunings().front(), mainController->tuner()->targetTuning());
   EXPECT_TRUE(key(keyForCharacter('t')));
   EXPECT_EQ(Tuning::definedTunings()[1], mainController->tuner()->targetTuning());
-  EXPECT_FALSE(key(keyForCharacter('6')));
+  EXPECT_FALSE(key(keyForCharacter('0')));
   EXPECT_FALSE(key(keyForCharacter('m'))) << "the tuner screen's keys rest here";
   EXPECT_EQ(0, mainController->mode());
 

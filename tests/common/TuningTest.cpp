@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <map>
 #include <random>
+#include <set>
 #include <vector>
 
 #include "audio/AudioSampleBuffer.h"
 #include "common/Tuning.h"
+#include "common/TuningCatalogue.h"
 #include "platform/FFT.h"
 #include "tests/support/AllocationCounter.h"
 
@@ -77,9 +81,9 @@ void scoreSpikes(Tuning& tuning, const std::vector<std::pair<int, float>>& spike
 
 // --- Catalogue -------------------------------------------------------------------
 
-TEST(TuningTest, CatalogueHoldsTheFiveTuningsInOrder) {
+TEST(TuningTest, CatalogueHoldsTheFiveTuningsFirstAndInOrder) {
   const auto& tunings = Tuning::definedTunings();
-  ASSERT_EQ(5u, tunings.size());
+  ASSERT_LE(5u, tunings.size());
   const char* ids[] = {"guitar", "dropd", "banjo", "violin", "ukulele"};
   const char* names[] = {"Standard Guitar", "Drop-D Guitar", "5-String Banjo", "Violin/Mandolin",
                          "Ukulele"};
@@ -99,6 +103,94 @@ TEST(TuningTest, CatalogueHoldsTheFiveTuningsInOrder) {
   EXPECT_EQ(329.6f, tunings[0]->tuningNotes[5]->frequency());
   EXPECT_EQ(329.63f, tunings[4]->tuningNotes[2]->frequency());
   EXPECT_NE(tunings[0]->tuningNotes[5]->frequency(), tunings[4]->tuningNotes[2]->frequency());
+
+  // Their pitch is the nearest equal-tempered note, within a few cents of the
+  // literal, and the letter shown is the pitch's letter.
+  std::string guitar;
+  for (size_t i = 0; i < 5; ++i) {
+    for (const auto& note : tunings[i]->tuningNotes) {
+      ASSERT_TRUE(note->pitch());
+      EXPECT_EQ(std::string(1, note->pitch()->letter()), note->name());
+      EXPECT_NEAR(0.0, 1200.0 * std::log2(note->frequency() / note->pitch()->frequency()), 5.0)
+          << note->soundName();
+      if (i == 0) guitar += note->pitchName() + " ";
+    }
+  }
+  EXPECT_EQ("E2 A2 D3 G3 B3 E4 ", guitar);
+  EXPECT_EQ("G5", tunings[2]->tuningNotes[0]->pitchName());
+}
+
+TEST(TuningTest, PresetsFollowTheFirstFiveWithEqualTemperedNotesNamedByOneScheme) {
+  const auto& tunings = Tuning::definedTunings();
+  std::vector<std::string> ids;
+  for (size_t i = 5; i < tunings.size(); ++i) ids.push_back(tunings[i]->tuningId);
+  EXPECT_EQ(
+      (std::vector<std::string>{"bass", "bass5", "cello", "viola", "guitar7", "guitar-eb", "dadgad",
+                                "open-g", "open-d", "ukulele-baritone", "chromatic"}),
+      ids);
+
+  std::set<std::string> firstFiveSounds;
+  for (size_t i = 0; i < 5; ++i) {
+    for (const auto& note : tunings[i]->tuningNotes) firstFiveSounds.insert(note->soundName());
+  }
+  ASSERT_EQ(20u, firstFiveSounds.size());
+  std::map<std::string, float> soundFrequency;
+  std::set<std::string> idsSeen;
+  for (size_t i = 0; i < tunings.size(); ++i) {
+    const auto& tuning = *tunings[i];
+    EXPECT_TRUE(idsSeen.insert(tuning.tuningId).second) << tuning.tuningId;
+    EXPECT_NE(std::end(BuiltInTuningGroups),
+              std::find(std::begin(BuiltInTuningGroups), std::end(BuiltInTuningGroups),
+                        tuning.tuningGroup))
+        << tuning.tuningId;
+    std::optional<SoundTimbre> timbre;
+    int previous = -1;
+    for (const auto& note : tuning.tuningNotes) {
+      SCOPED_TRACE(tuning.tuningId + " " + note->pitchName());
+      ASSERT_TRUE(note->pitch());
+      const NoteName& pitch = *note->pitch();
+      // One sound name, one frequency: shared names are the same note.
+      const auto [at, added] = soundFrequency.emplace(note->soundName(), note->frequency());
+      EXPECT_EQ(at->second, note->frequency()) << note->soundName();
+      // Every tuning's notes are of one timbre.
+      if (!timbre) timbre = soundTimbre(note->soundName());
+      EXPECT_TRUE(timbre);
+      EXPECT_EQ(timbre, soundTimbre(note->soundName()));
+      if (i < 5) continue;
+
+      EXPECT_EQ(pitch.frequency(), note->frequency());
+      EXPECT_EQ(pitch.displayLetter(), note->name());
+      EXPECT_EQ(pitch.display(), note->pitchDisplayName());
+      const std::string letter(1, static_cast<char>(pitch.letter() - 'A' + 'a'));
+      const char* sign = pitch.accidental() == NoteName::Accidental::Sharp  ? "-sharp"
+                         : pitch.accidental() == NoteName::Accidental::Flat ? "-flat"
+                                                                            : "";
+      EXPECT_EQ("button-fg-" + letter + sign + ".png", note->imageName());
+      std::string sound = pitch.ascii();
+      if (sound[1] == '#') sound[1] = 's';
+      EXPECT_EQ(sound, note->soundName().substr(0, note->soundName().size() - 1));
+      EXPECT_FALSE(firstFiveSounds.count(note->soundName()));
+      // Lowest string first; no note twice.
+      EXPECT_LT(previous, pitch.semitone());
+      previous = pitch.semitone();
+    }
+  }
+  EXPECT_EQ(SoundTimbre::Bowed,
+            soundTimbre(Tuning::tuningForId("cello")->tuningNotes[0]->soundName()));
+  EXPECT_EQ(SoundTimbre::Bowed,
+            soundTimbre(Tuning::tuningForId("viola")->tuningNotes[0]->soundName()));
+  EXPECT_EQ("Eb2p", Tuning::tuningForId("guitar-eb")->tuningNotes[0]->soundName());
+  EXPECT_EQ("E\u266D", Tuning::tuningForId("guitar-eb")->tuningNotes[0]->name());
+
+  // Chromatic: every semitone from B0 to B5, spelled with sharps.
+  const auto& chromatic = Tuning::tuningForId("chromatic")->tuningNotes;
+  ASSERT_EQ(61u, chromatic.size());
+  EXPECT_EQ("B0", chromatic.front()->pitchName());
+  EXPECT_EQ("B5", chromatic.back()->pitchName());
+  for (size_t n = 1; n < chromatic.size(); ++n) {
+    EXPECT_EQ(chromatic[n - 1]->pitch()->semitone() + 1, chromatic[n]->pitch()->semitone());
+    EXPECT_NE(NoteName::Accidental::Flat, chromatic[n]->pitch()->accidental());
+  }
 }
 
 TEST(TuningTest, CatalogueSharesNotesByIdentityAndLooksUpCaseSensitively) {
