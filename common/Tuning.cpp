@@ -8,6 +8,7 @@
 #include <numbers>
 
 #include "audio/AudioSampleBuffer.h"
+#include "common/LowerString.h"
 #include "common/TuningCatalogue.h"
 #include "platform/Assert.h"
 #include "platform/FFT.h"
@@ -267,6 +268,12 @@ void Tuning::applyFFT() {
       } else if (record->score() > selectedNote_->score()) {
         selectedNote_ = record;
       }
+    }
+    // The best score can belong to the octave or twelfth above the string
+    // played; the played string's own partials then say so.
+    if (selectedNote_) {
+      selectedNote_ =
+          LowerString::choose(tuningData_, selectedNote_, calibration_, kScoreThreshold);
     }
   }
 }

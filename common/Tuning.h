@@ -18,7 +18,9 @@ class SplitComplexArray;
 // of 16-bit samples, takes one zero-padded FFT of bufferSize points, folds
 // its magnitudes into a leaky running spectrum, finds up to 20 peaks between
 // 20 Hz and 1000 Hz and scores every note of the target tuning against them;
-// the best note above the threshold becomes selectedNote.
+// the best note above the threshold becomes selectedNote, or the string an
+// octave or a twelfth below it when that string's own partials show it is
+// the one played (common/LowerString.h).
 //
 // The class also carries the catalogue of tunings (class-level; what it
 // holds is described in common/TuningCatalogue.h).
