@@ -7,6 +7,8 @@
 #include <numbers>
 
 #include "common/AudioSampleBuffer.h"
+#include "common/LowerString.h"
+#include "common/TuningCatalogue.h"
 #include "platform/Assert.h"
 #include "platform/FFT.h"
 #include "platform/Log.h"
@@ -21,18 +23,6 @@ constexpr double kDecay = 0.3;
 
 // 10^1.8: the 36 dB fall that closes a peak.
 constexpr double kPeakFall = 63.09573444801933;
-
-std::shared_ptr<const TuningDictionary> makeTuning(
-    const char* tuningId, const char* tuningName,
-    std::initializer_list<std::shared_ptr<const TargetNote>> notes) {
-  return std::make_shared<const TuningDictionary>(TuningDictionary{
-      tuningId, tuningName, std::vector<std::shared_ptr<const TargetNote>>(notes)});
-}
-
-std::shared_ptr<const TargetNote> note(const char* name, const char* imageName,
-                                       const char* soundName, float frequency) {
-  return TargetNote::initWithName(name, imageName, soundName, frequency);
-}
 
 // log10(value) + 1.8 < log10(candidate), both logarithms in double. The
 // logarithms are only taken when the ratio is within a hair of 10^1.8; far
@@ -51,42 +41,8 @@ bool fallsBelowCandidate(float value, float candidate) {
 
 namespace {
 Tuning::TuningList* buildCatalogue() {
-  auto* list = new Tuning::TuningList();
-  list->reserve(4);
-  // clang-format off
-  list->push_back(makeTuning("guitar", "Standard Guitar", {
-      note("E", "button-fg-e.png", "E2g", 82.41f),
-      note("A", "button-fg-a.png", "A2g", 110.0f),
-      note("D", "button-fg-d.png", "D3g", 146.83f),
-      note("G", "button-fg-g.png", "G3g", 196.0f),
-      note("B", "button-fg-b.png", "B3g", 246.92f),
-      note("E", "button-fg-e.png", "E4g", 329.6f)}));
-  list->push_back(makeTuning("dropd", "Drop-D Guitar", {
-      note("D", "button-fg-d.png", "D2g", 73.42f),
-      note("A", "button-fg-a.png", "A2g", 110.0f),
-      note("D", "button-fg-d.png", "D3g", 146.83f),
-      note("G", "button-fg-g.png", "G3g", 196.0f),
-      note("B", "button-fg-b.png", "B3g", 246.92f),
-      note("E", "button-fg-e.png", "E4g", 329.6f)}));
-  // The short fifth string first.
-  list->push_back(makeTuning("banjo", "5-String Banjo", {
-      note("G", "button-fg-g.png", "G5b", 783.99f),
-      note("D", "button-fg-d.png", "D4b", 293.66f),
-      note("G", "button-fg-g.png", "G4b", 392.0f),
-      note("B", "button-fg-b.png", "B4b", 493.88f),
-      note("D", "button-fg-d.png", "D5b", 587.33f)}));
-  list->push_back(makeTuning("violin", "Violin/Mandolin", {
-      note("G", "button-fg-g.png", "G3v", 196.0f),
-      note("D", "button-fg-d.png", "D4v", 293.66f),
-      note("A", "button-fg-a.png", "A4v", 440.0f),
-      note("E", "button-fg-e.png", "E5v", 659.26f)}));
-  list->push_back(makeTuning("ukulele", "Ukulele", {
-      note("G", "button-fg-g.png", "G4u", 392.0f),
-      note("C", "button-fg-c.png", "C4u", 261.63f),
-      note("E", "button-fg-e.png", "E4u", 329.63f),
-      note("A", "button-fg-a.png", "A4u", 440.0f)}));
-  // clang-format on
-  return list;
+  // Lives until the program ends: notes are shared by identity everywhere.
+  return new Tuning::TuningList(makeBuiltInTunings());
 }
 }  // namespace
 
@@ -313,6 +269,12 @@ void Tuning::applyFFT() {
       } else if (record->score() > selectedNote_->score()) {
         selectedNote_ = record;
       }
+    }
+    // The best score can belong to the octave or twelfth above the string
+    // played; the played string's own partials then say so.
+    if (selectedNote_) {
+      selectedNote_ =
+          LowerString::choose(tuningData_, selectedNote_, calibration_, kScoreThreshold);
     }
   }
 }

@@ -18,9 +18,12 @@ class SplitComplexArray;
 // of 16-bit samples, takes one zero-padded FFT of bufferSize points, folds
 // its magnitudes into a leaky running spectrum, finds up to 20 peaks between
 // 20 Hz and 1000 Hz and scores every note of the target tuning against them;
-// the best note above the threshold becomes selectedNote.
+// the best note above the threshold becomes selectedNote, or the string an
+// octave or a twelfth below it when that string's own partials show it is
+// the one played (common/LowerString.h).
 //
-// The class also carries the catalogue of the five tunings (class-level).
+// The class also carries the catalogue of tunings (class-level; what it
+// holds is described in common/TuningCatalogue.h).
 // Main thread only. All arrays are allocated at creation; a pass allocates
 // nothing.
 class Tuning {
@@ -33,7 +36,7 @@ class Tuning {
   static constexpr float kScoreThreshold = 4.0f;
 
   // --- Catalogue -----------------------------------------------------------
-  // The five tunings in catalogue order, built on the first call; the same
+  // The tunings in catalogue order, built on the first call; the same
   // objects on every call.
   static const TuningList& definedTunings();
   // The tuning whose id equals `tuningId` exactly (case-sensitive), or none.

@@ -23,12 +23,16 @@ void TuningData::addSampleWithFrequency(float frequency, float level, int calibr
   const float target = calibratedTarget(targetNote_->frequency(), calibration);
   for (int h = 0; h < kHarmonics; ++h) {
     const float harmonic = static_cast<float>(h + 1) * target;
-    // Cents truncated toward zero: within half a semitone means at most 49.
-    // Kept in double so that an absurd ratio (zero, infinite) cannot overflow an int.
-    const double cents = std::trunc(1200.0 * std::log2(static_cast<double>(frequency / harmonic)));
-    if (std::fabs(cents) < 50.0 && harmonicLevel_[h] < level) {
-      harmonicLevel_[h] = level;
-      frequency_[h] = frequency;
+    const float ratio = frequency / harmonic;
+    // Half a semitone is a ratio of 0.9715 to 1.0293: far outside that no
+    // logarithm is needed (a chromatic tuning offers each peak to 61 notes).
+    if (ratio > 0.96f && ratio < 1.04f) {
+      // Cents truncated toward zero: within half a semitone means at most 49.
+      const double cents = std::trunc(1200.0 * std::log2(static_cast<double>(ratio)));
+      if (std::fabs(cents) < 50.0 && harmonicLevel_[h] < level) {
+        harmonicLevel_[h] = level;
+        frequency_[h] = frequency;
+      }
     }
     // Harmonics above the first one beyond the peak cannot match it.
     if (harmonic > frequency) break;

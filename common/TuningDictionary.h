@@ -23,12 +23,15 @@ inline constexpr int kMaximumCalibration = 460;
 inline constexpr int kDefaultCalibration = 440;
 
 // One tuning of the catalogue: its id (stored in the preferences), its
-// display name and its strings' notes in order. Immutable and shared by
-// identity (std::shared_ptr<const TuningDictionary>), like the notes.
+// display name and its strings' notes in order, and the instrument family
+// the settings list files it under (see common/TuningCatalogue.h). Immutable
+// and shared by identity (std::shared_ptr<const TuningDictionary>), like the
+// notes.
 struct TuningDictionary {
   const std::string tuningId;                                        // TuningIdKey
   const std::string tuningName;                                      // TuningNameKey
   const std::vector<std::shared_ptr<const TargetNote>> tuningNotes;  // TuningNotesKey
+  const std::string tuningGroup = {};                                // e.g. "Guitar"
 
   // The string entries by key (TuningIdKey, TuningNameKey); none otherwise.
   const std::string* stringForKey(std::string_view key) const {

@@ -23,6 +23,10 @@ void setMainThreadName(const std::string& name) {
   nameThread(mainThread, name);
 }
 
+void setCurrentThreadName(const std::string& name) {
+  nameThread(pthread_self(), name);
+}
+
 std::string currentThreadName() {
   char name[16] = {};
   if (pthread_getname_np(pthread_self(), name, sizeof name) != 0) return {};

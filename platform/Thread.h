@@ -9,6 +9,9 @@ namespace platform {
 // and crash reports only; Linux keeps at most 15 bytes of it.
 void setMainThreadName(const std::string& name);
 
+// Names the calling thread.
+void setCurrentThreadName(const std::string& name);
+
 // The calling thread's name as the system reports it.
 std::string currentThreadName();
 

@@ -1,13 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <map>
 #include <random>
+#include <set>
 #include <thread>
 #include <vector>
 
 #include "common/AudioSampleBuffer.h"
 #include "common/Tuning.h"
+#include "common/TuningCatalogue.h"
 #include "platform/FFT.h"
 #include "tests/support/AllocationCounter.h"
 #include "tests/support/Scoped.h"
@@ -84,7 +88,7 @@ void scoreSpikes(Tuning& tuning, const std::vector<std::pair<int, float>>& spike
 TEST(TuningTest, CatalogueKeepsTheStoredIdsInOrderAndSharesNotesByIdentity) {
   // The ids are what the preferences store; their order is the settings list.
   const auto& tunings = Tuning::definedTunings();
-  ASSERT_EQ(5u, tunings.size());
+  ASSERT_LE(5u, tunings.size());
   const char* ids[] = {"guitar", "dropd", "banjo", "violin", "ukulele"};
   for (size_t i = 0; i < 5; ++i) EXPECT_EQ(tunings[i], Tuning::tuningForId(ids[i])) << ids[i];
   EXPECT_FALSE(Tuning::tuningForId("Guitar"));
@@ -97,6 +101,79 @@ TEST(TuningTest, CatalogueKeepsTheStoredIdsInOrderAndSharesNotesByIdentity) {
   EXPECT_EQ(lowE->name(), highE->name());
   EXPECT_EQ(lowE->imageName(), highE->imageName());
   EXPECT_NE(lowE->soundName(), highE->soundName());
+}
+
+TEST(TuningTest, PresetsFollowTheFirstFiveWithEqualTemperedNotesNamedByOneScheme) {
+  const auto& tunings = Tuning::definedTunings();
+  std::vector<std::string> ids;
+  for (size_t i = 5; i < tunings.size(); ++i) ids.push_back(tunings[i]->tuningId);
+  EXPECT_EQ(
+      (std::vector<std::string>{"bass", "bass5", "cello", "viola", "guitar7", "guitar-eb", "dadgad",
+                                "open-g", "open-d", "ukulele-baritone", "chromatic"}),
+      ids);
+
+  std::set<std::string> firstFiveSounds;
+  for (size_t i = 0; i < 5; ++i) {
+    for (const auto& note : tunings[i]->tuningNotes) firstFiveSounds.insert(note->soundName());
+  }
+  ASSERT_EQ(20u, firstFiveSounds.size());
+  std::map<std::string, float> soundFrequency;
+  std::set<std::string> idsSeen;
+  for (size_t i = 0; i < tunings.size(); ++i) {
+    const auto& tuning = *tunings[i];
+    EXPECT_TRUE(idsSeen.insert(tuning.tuningId).second) << tuning.tuningId;
+    EXPECT_NE(std::end(BuiltInTuningGroups),
+              std::find(std::begin(BuiltInTuningGroups), std::end(BuiltInTuningGroups),
+                        tuning.tuningGroup))
+        << tuning.tuningId;
+    std::optional<SoundTimbre> timbre;
+    int previous = -1;
+    for (const auto& note : tuning.tuningNotes) {
+      SCOPED_TRACE(tuning.tuningId + " " + note->pitchName());
+      ASSERT_TRUE(note->pitch());
+      const NoteName& pitch = *note->pitch();
+      // One sound name, one frequency: shared names are the same note.
+      const auto [at, added] = soundFrequency.emplace(note->soundName(), note->frequency());
+      EXPECT_EQ(at->second, note->frequency()) << note->soundName();
+      // Every tuning's notes are of one timbre.
+      if (!timbre) timbre = soundTimbre(note->soundName());
+      EXPECT_TRUE(timbre);
+      EXPECT_EQ(timbre, soundTimbre(note->soundName()));
+      if (i < 5) continue;
+
+      EXPECT_EQ(pitch.frequency(), note->frequency());
+      EXPECT_EQ(pitch.displayLetter(), note->name());
+      EXPECT_EQ(pitch.display(), note->pitchDisplayName());
+      const std::string letter(1, static_cast<char>(pitch.letter() - 'A' + 'a'));
+      const char* sign = pitch.accidental() == NoteName::Accidental::Sharp  ? "-sharp"
+                         : pitch.accidental() == NoteName::Accidental::Flat ? "-flat"
+                                                                            : "";
+      EXPECT_EQ("button-fg-" + letter + sign + ".png", note->imageName());
+      std::string sound = pitch.ascii();
+      if (sound[1] == '#') sound[1] = 's';
+      EXPECT_EQ(sound, note->soundName().substr(0, note->soundName().size() - 1));
+      EXPECT_FALSE(firstFiveSounds.count(note->soundName()));
+      // Lowest string first; no note twice.
+      EXPECT_LT(previous, pitch.semitone());
+      previous = pitch.semitone();
+    }
+  }
+  EXPECT_EQ(SoundTimbre::Bowed,
+            soundTimbre(Tuning::tuningForId("cello")->tuningNotes[0]->soundName()));
+  EXPECT_EQ(SoundTimbre::Bowed,
+            soundTimbre(Tuning::tuningForId("viola")->tuningNotes[0]->soundName()));
+  EXPECT_EQ("Eb2p", Tuning::tuningForId("guitar-eb")->tuningNotes[0]->soundName());
+  EXPECT_EQ("E\u266D", Tuning::tuningForId("guitar-eb")->tuningNotes[0]->name());
+
+  // Chromatic: every semitone from B0 to B5, spelled with sharps.
+  const auto& chromatic = Tuning::tuningForId("chromatic")->tuningNotes;
+  ASSERT_EQ(61u, chromatic.size());
+  EXPECT_EQ("B0", chromatic.front()->pitchName());
+  EXPECT_EQ("B5", chromatic.back()->pitchName());
+  for (size_t n = 1; n < chromatic.size(); ++n) {
+    EXPECT_EQ(chromatic[n - 1]->pitch()->semitone() + 1, chromatic[n]->pitch()->semitone());
+    EXPECT_NE(NoteName::Accidental::Flat, chromatic[n]->pitch()->accidental());
+  }
 }
 
 // --- Creation ---------------------------------------------------------------------
@@ -424,4 +501,145 @@ TEST(TuningDeathTest, PassWithoutTuningDataIsABrokenInvariant) {
   auto tuning = Tuning::initWithSampleRate(22050.0f);
   auto buffer = AudioSampleBuffer::initWithBufferSize(4);
   EXPECT_DEATH(tuning->processSampleBuffer(*buffer), "common/Tuning.*No tuning data");
+}
+
+// --- The low string of an octave or twelfth pair ------------------------------------
+
+namespace {
+
+// `blocks` passes of a steady tone: partial n (1-based) at n x f0 with
+// amplitudes[n - 1].
+std::vector<std::unique_ptr<AudioSampleBuffer>> toneBlocks(double f0,
+                                                           const std::vector<double>& amplitudes,
+                                                           int blocks) {
+  std::vector<std::unique_ptr<AudioSampleBuffer>> list;
+  for (int b = 0; b < blocks; ++b) {
+    std::vector<int16_t> samples(kFramesPerPass);
+    for (int i = 0; i < kFramesPerPass; ++i) {
+      const double t = (b * kFramesPerPass + i) / 22050.0;
+      double value = 0;
+      for (size_t n = 0; n < amplitudes.size(); ++n)
+        value += amplitudes[n] * std::sin(2 * M_PI * f0 * (n + 1) * t + n);
+      samples[i] = static_cast<int16_t>(std::lrint(value));
+    }
+    list.push_back(AudioSampleBuffer::initWithBufferSize(2 * kFramesPerPass));
+    list.back()->appendFrames(kFramesPerPass, samples.data(), 2 * kFramesPerPass);
+  }
+  return list;
+}
+
+// Partials 1/n of a string, the fundamental `fundamentalDb` below the 2nd.
+std::vector<double> stringPartials(double fundamentalDb, int count = 12) {
+  std::vector<double> a;
+  for (int n = 1; n <= count; ++n) a.push_back(4000.0 / n);
+  a[0] = a[1] * std::pow(10.0, -fundamentalDb / 20.0);
+  return a;
+}
+
+// The best score above the threshold alone, as the selection was before it
+// looked for the low string.
+std::string bestScoreName(const Tuning& tuning) {
+  std::shared_ptr<TuningData> best;
+  for (const auto& record : tuning.tuningData()) {
+    if (record->score() > Tuning::kScoreThreshold && (!best || record->score() > best->score()))
+      best = record;
+  }
+  return best ? best->targetNote()->pitchName() : "none";
+}
+
+struct Heard {
+  std::string bestScore;
+  std::string selected;
+};
+
+// What the last of `passes` passes of the tone gives in the tuning.
+Heard hear(const char* tuningId, double f0, const std::vector<double>& amplitudes) {
+  auto tuning = Tuning::initWithSampleRate(22050.0f);
+  tuning->setTargetTuning(Tuning::tuningForId(tuningId));
+  tuning->setApplyHammingWindow(true);
+  for (const auto& block : toneBlocks(f0, amplitudes, 4)) tuning->processSampleBuffer(*block);
+  const auto& selected = tuning->selectedNote();
+  return {bestScoreName(*tuning), selected ? selected->targetNote()->pitchName() : "none"};
+}
+
+}  // namespace
+
+TEST(TuningLowerStringTest, ReadsTheLowStringOfAnOctaveOrTwelfthPairAndTheUpperOneAlone) {
+  // Drop-D's low D with its fundamental 25 dB under the 2nd partial: D3's
+  // record collects D2's even partials at higher weights and outscores it.
+  auto heard = hear("dropd", 73.42, stringPartials(25.0));
+  EXPECT_EQ("D3", heard.bestScore);
+  EXPECT_EQ("D2", heard.selected);
+  heard = hear("dropd", 146.83, stringPartials(0.0));
+  EXPECT_EQ("D3", heard.selected) << "the upper string alone";
+  heard = hear("dropd", 146.83, stringPartials(20.0));
+  EXPECT_EQ("D3", heard.selected) << "the upper string alone, weak fundamental";
+
+  // A twelfth: a low C whose 3rd partial is the strongest reads as G3.
+  auto cello = stringPartials(20.0);
+  cello[2] = 2.5 * cello[1];
+  heard = hear("chromatic", 65.41, cello);
+  EXPECT_EQ("G3", heard.bestScore);
+  EXPECT_EQ("C2", heard.selected);
+  heard = hear("chromatic", 196.0, stringPartials(0.0));
+  EXPECT_EQ("G3", heard.selected) << "the upper note alone";
+
+  // Two steps: a D2 whose 4th partial dominates scores best as D4; D3 is the
+  // octave below that, D2 the octave below D3.
+  auto twoOctaves = stringPartials(20.0);
+  twoOctaves[3] = 2 * twoOctaves[1];
+  twoOctaves[1] *= 0.3;
+  heard = hear("dadgad", 73.42, twoOctaves);
+  EXPECT_EQ("D4", heard.bestScore);
+  EXPECT_EQ("D2", heard.selected);
+}
+
+TEST(TuningLowerStringTest, NeedsTheLowStringsOwnScoreAboveFourAndLeavesManualChoicesAlone) {
+  // Drop-D: E4 (329.72 Hz) at level x, and the A2 string's harmonics 1 and 5
+  // (110.02 and 550.03 Hz) 15.9 dB under it, which E4 cannot explain. A2's
+  // record also holds E4 as its 3rd harmonic.
+  constexpr int kE4Bin = 980, kA2FifthBin = 1635;
+  auto tuning = Tuning::initWithSampleRate(22050.0f);
+  tuning->setTargetTuning(Tuning::tuningForId("dropd"));
+  const auto score = [&](float x) {
+    scoreSpikes(*tuning, {{kA2Bin, 0.16f * x}, {kE4Bin, x}, {kA2FifthBin, 0.16f * x}});
+  };
+  score(1.2e4f);
+  const auto a2 = recordFor(*tuning, "A2g");
+  const auto e4 = recordFor(*tuning, "E4g");
+  ASSERT_GT(e4->score(), 4.0f);
+  ASSERT_LT(a2->score(), 4.0f);
+  EXPECT_EQ(e4, tuning->selectedNote()) << "A2 is too quiet to be shown at all";
+
+  score(2.0e4f);
+  ASSERT_GT(a2->score(), 4.0f);
+  ASSERT_GT(e4->score(), a2->score());
+  EXPECT_EQ(a2, tuning->selectedNote());
+
+  tuning->setManualNoteSelection(e4->targetNote());
+  score(2.0e4f);
+  EXPECT_EQ(e4, tuning->selectedNote()) << "a string chosen by hand stays chosen";
+}
+
+TEST(TuningLowerStringTest, AStringRingingAFourthOrFifthBelowDoesNotMakeTheNoteBelow) {
+  auto tuning = Tuning::initWithSampleRate(22050.0f);
+  tuning->setTargetTuning(Tuning::tuningForId("chromatic"));
+  const auto heard = [&](std::vector<std::pair<int, float>> spikes) {
+    scoreSpikes(*tuning, spikes);
+    return tuning->selectedNote() ? tuning->selectedNote()->targetNote()->pitchName() : "none";
+  };
+  // A2 played (110, 220, 330, 440 Hz) while E2 still rings 10 dB under it:
+  // E2's 2nd partial (164.86 Hz) sits where A1's 3rd harmonic would, but A1
+  // has three more harmonics to show and shows none.
+  EXPECT_EQ("A2", heard({{327, 1e6f}, {490, 3e5f}, {654, 1e6f}, {981, 1e6f}, {1308, 1e6f}}));
+  // G2 played (98, 196, 294, 392 Hz) while C2 rings (65.41, 130.8, 261.6 Hz):
+  // C2's partials are C1's 2nd, 4th and 8th, which C1's octave explains as
+  // well as C1 would.
+  EXPECT_EQ("G2", heard({{194, 3e5f},
+                         {291, 1e6f},
+                         {389, 3e5f},
+                         {583, 1e6f},
+                         {777, 3e5f},
+                         {874, 1e6f},
+                         {1165, 1e6f}}));
 }

@@ -25,7 +25,7 @@ expect() {  # expect STATUS MESSAGE-PART COMMAND...
 expect 2 "unknown string 9" "$TONE" --tuning violin 9
 expect 2 "bad frequency \"5000Hz\"" "$TONE" 5000Hz
 expect 2 "bad frequency \"-3Hz\"" "$TONE" -- -3Hz
-expect 2 "unknown tuning \"cello\"" "$TONE" --tuning cello 1
+expect 2 "unknown tuning \"lute\"" "$TONE" --tuning lute 1
 expect 2 "nothing to play" "$TONE"
 # No audio driver at all, then a driver whose device cannot be opened; the
 # generator itself reports the failing call on standard output.

@@ -85,7 +85,8 @@ TEST(ReferenceNotesTest, EveryNoteReadsAsItselfWithinThreeCents) {
       }
     }
   }
-  EXPECT_EQ(20u, checked.size());
+  // The first five tunings' twenty notes, and the presets'.
+  EXPECT_LT(20u, checked.size());
   RecordProperty("worstCents", std::to_string(worst));
   std::printf("worst deviation %.2f cents\n", worst);
 }
