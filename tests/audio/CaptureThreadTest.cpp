@@ -64,14 +64,18 @@ TEST(CaptureThreadTest, SdlCaptureThreadAgainstRefreshes) {
   source.setDelegate(&controller);
   ASSERT_TRUE(source.createAudioInput());
   source.startAudioUnit();
-  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(400);
-  while (std::chrono::steady_clock::now() < end) {
+  // Refreshes race the device's thread until a quarter second of sound has
+  // come in: the dummy device delivers at real-time pace, a busy machine may
+  // take longer.
+  const long quarterSecond = 22050 / 4;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (controller.offered < quarterSecond && std::chrono::steady_clock::now() < deadline) {
     controller.refresh();
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
   source.stopAudioUnit();
   controller.refresh();
-  EXPECT_GT(controller.offered, 0);
+  EXPECT_GE(controller.offered, quarterSecond);
   EXPECT_EQ(controller.offered, controller.seen);
   // Once stopped, the device thread is gone: nothing more arrives.
   std::this_thread::sleep_for(std::chrono::milliseconds(100));
