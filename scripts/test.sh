@@ -139,8 +139,10 @@ if [ "${QUILLON_QUICK:-0}" != "1" ]; then
   fi
 
   stage "fuzzing (${FUZZ_SECONDS} s per target)"
-  QUILLON_BUILD_DIR=build-fuzz CC=clang CXX=clang++ ./scripts/build.sh \
-    -DQUILLON_FUZZ=ON -DQUILLON_BENCH=OFF -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
+  # Only the fuzz targets and the layers they link, nothing else of the tree.
+  CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DQUILLON_FUZZ=ON -DQUILLON_BENCH=OFF -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+  cmake --build build-fuzz -j"$JOBS" --target quillon_fuzzers
   for fuzzer in build-fuzz/tests/*Fuzz; do
     [ -x "$fuzzer" ] || continue
     name=$(basename "$fuzzer")
