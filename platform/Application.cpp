@@ -12,6 +12,7 @@
 #include "platform/Render.h"
 #include "platform/RunLoop.h"
 #include "platform/Window.h"
+#include "platform/X11Errors.h"
 
 namespace platform {
 
@@ -451,6 +452,9 @@ bool Application::openWindow() {
   // a bare X server that is llvmpipe: 60 MB of memory and two threads).
   SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+  // Before SDL's video starts: SDL keeps the X error handler it finds and puts
+  // it back when it closes its connections to the X server.
+  ignoreWakeUpsOfGoneWindows();
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
     Log("cannot start the video system: %s", SDL_GetError());
     return false;

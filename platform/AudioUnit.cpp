@@ -5,10 +5,12 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <vector>
 
 #include "platform/Log.h"
+#include "platform/RunLoop.h"
 
 namespace platform {
 
@@ -27,6 +29,14 @@ constexpr uint32_t kOutputElement = 0;
 constexpr uint32_t kDefaultMaximumFramesPerSlice = 1024;
 constexpr uint32_t kLargestSlice = 1 << 16;
 constexpr double kNominalDeviceRate = 44100.0;
+// SDL (2.26) opens a device paused; its capture thread looks once, waits a
+// period and then empties what the device holds. On PulseAudio, when the
+// first block is already there by then, it keeps dropping block after block
+// as they arrive and never looks again at whether it was resumed: nothing is
+// captured until the device is closed (one start in five to ten on a null
+// sink's monitor). A capture device that has delivered nothing this long
+// after a start is opened again.
+constexpr double kCaptureStallSeconds = 1.0;
 
 // Process-wide like the SDL audio subsystem it stands in for.
 std::atomic<bool> deviceless{false};
@@ -131,6 +141,10 @@ struct AudioUnitRecord {
   AURenderCallbackStruct renderCallback{};
   std::atomic<SDL_AudioDeviceID> captureDevice{0};
   std::atomic<SDL_AudioDeviceID> playbackDevice{0};
+  // Set by the capture thread once a block has come in; read by the timer
+  // on the starting thread's run loop that watches for a stalled start.
+  std::atomic<bool> captured{false};
+  std::shared_ptr<Timer> captureWatch;
 
   // Audio-thread state of the input side: the block being handed out.
   const uint8_t* pendingInput = nullptr;
@@ -163,6 +177,10 @@ SDL_AudioDeviceID openDevice(AudioUnitRecord* unit, bool capture) {
 }
 
 void closeDevices(AudioUnitRecord* unit) {
+  if (unit->captureWatch) {
+    unit->captureWatch->invalidate();
+    unit->captureWatch.reset();
+  }
   // SDL_CloseAudioDevice joins the device thread: no callback runs afterwards.
   if (SDL_AudioDeviceID dev = unit->captureDevice.exchange(0)) SDL_CloseAudioDevice(dev);
   if (SDL_AudioDeviceID dev = unit->playbackDevice.exchange(0)) SDL_CloseAudioDevice(dev);
@@ -186,7 +204,34 @@ int deviceEventWatch(void*, SDL_Event* event) {
 }
 
 void captureCallback(void* userdata, Uint8* stream, int len) {
-  AudioUnitProcessInput(static_cast<AudioUnit>(userdata), stream, static_cast<uint32_t>(len));
+  auto* unit = static_cast<AudioUnit>(userdata);
+  unit->captured.store(true, std::memory_order_relaxed);
+  AudioUnitProcessInput(unit, stream, static_cast<uint32_t>(len));
+}
+
+// Until the capture device has delivered its first block, it is opened again
+// every kCaptureStallSeconds (see there why). Runs on the run loop of the
+// thread that started the unit, which is the one that stops it.
+void watchCapture(AudioUnitRecord* unit) {
+  unit->captured = false;
+  unit->captureWatch = Timer::timerWithTimeInterval(kCaptureStallSeconds, [unit](Timer& timer) {
+    if (unit->captured) {
+      timer.invalidate();
+      return;
+    }
+    Log("No sound from the audio input device %.0f s after it started; opening it again",
+        kCaptureStallSeconds);
+    if (SDL_AudioDeviceID dev = unit->captureDevice.exchange(0)) SDL_CloseAudioDevice(dev);
+    const SDL_AudioDeviceID dev = openDevice(unit, true);
+    if (dev == 0) {
+      unit->lost = true;
+      timer.invalidate();
+      return;
+    }
+    unit->captureDevice = dev;
+    SDL_PauseAudioDevice(dev, 0);
+  });
+  RunLoop::currentRunLoop().addTimer(unit->captureWatch);
 }
 
 void playbackCallback(void* userdata, Uint8* stream, int len) {
@@ -430,6 +475,7 @@ OSStatus AudioOutputUnitStart(AudioUnit unit) {
     }
     (capture ? unit->captureDevice : unit->playbackDevice) = dev;
     SDL_PauseAudioDevice(dev, 0);
+    if (capture) watchCapture(unit);
   }
   return noErr;
 }

@@ -11,4 +11,5 @@ add_test(NAME app_tunes_and_keeps_its_settings
   COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/app.sh
     ${CMAKE_COMMAND} ${CMAKE_BINARY_DIR} $<TARGET_FILE:quillon_screen_probe>
     ${CMAKE_BINARY_DIR}/screenshots)
-set_tests_properties(app_tunes_and_keeps_its_settings PROPERTIES LABELS system TIMEOUT 180)
+set_tests_properties(app_tunes_and_keeps_its_settings PROPERTIES
+  LABELS "system;realtime" TIMEOUT 180)

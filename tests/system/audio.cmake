@@ -8,6 +8,6 @@ endif()
 foreach(test PluckedNotePlayedIntoTheSinkIsCapturedAndNamed SystemSoundPlaysTheReferenceNoteInTune)
   add_test(NAME AudioSystemTest.${test}
     COMMAND quillon_audio_system_tests --gtest_filter=AudioSystemTest.${test})
-  set_tests_properties(AudioSystemTest.${test} PROPERTIES LABELS system TIMEOUT 60
+  set_tests_properties(AudioSystemTest.${test} PROPERTIES LABELS "system;realtime" TIMEOUT 60
     SKIP_REGULAR_EXPRESSION "\\[  SKIPPED \\]")
 endforeach()

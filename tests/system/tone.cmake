@@ -5,7 +5,8 @@ if(TARGET quillon-tone)
   add_test(NAME tone_violin_a_string_plays_440_hz
     COMMAND ${CMAKE_CURRENT_LIST_DIR}/tone.sh
       $<TARGET_FILE:quillon-tone> $<TARGET_FILE:quillon_measure_tone>)
-  set_tests_properties(tone_violin_a_string_plays_440_hz PROPERTIES LABELS system TIMEOUT 60)
+  set_tests_properties(tone_violin_a_string_plays_440_hz PROPERTIES
+    LABELS "system;realtime" TIMEOUT 60)
   # The unit tests of its command line (tests/tools/ToneArgumentsTest.cpp).
   if(TARGET quillon_unit_tests)
     target_link_libraries(quillon_unit_tests PRIVATE quillon_tone_arguments)

@@ -22,11 +22,22 @@ trap cleanup EXIT
 parecord --raw --latency-msec=50 -d nullsink.monitor --rate=22050 --channels=1 --format=s16le \
   >"$WORK/tone.raw" &
 REC_PID=$!
-# A new recording stream gets its first data a little late; start it well
-# before the tone.
-sleep 1
+bytes() { stat -c %s "$WORK/tone.raw"; }
+# Waits up to 10 s until the recording holds more than $1 bytes.
+recorded_beyond() {
+  for _ in $(seq 200); do
+    [ "$(bytes)" -gt "$1" ] && return 0
+    sleep 0.05
+  done
+  echo "tone.sh: the recording stopped at $(bytes) bytes" >&2
+  exit 1
+}
+# A new recording stream gets its first data late (how late depends on the
+# machine's load): play once it runs.
+recorded_beyond 0
 "$TONE" --tuning violin 3
-sleep 0.5
+# And stop once half a second more (22050 bytes) has come in after the tone.
+recorded_beyond $(($(bytes) + 22050))
 kill "$REC_PID"
 wait "$REC_PID" 2>/dev/null || true
 REC_PID=""

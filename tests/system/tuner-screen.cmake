@@ -5,5 +5,5 @@ if(TARGET quillon)
   add_test(NAME tuner_screen_listens_and_buttons_work
     COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/tuner-screen.sh $<TARGET_FILE:quillon>)
   set_tests_properties(tuner_screen_listens_and_buttons_work PROPERTIES
-    LABELS system TIMEOUT 90)
+    LABELS "system;realtime" TIMEOUT 90)
 endif()

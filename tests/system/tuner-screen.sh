@@ -47,7 +47,19 @@ pixel() {
 }
 red() { set -- $(pixel "$1" "$2"); [ "$1" -gt 150 ] && [ "$1" -gt $(($2 + 30)) ]; }
 bright() { set -- $(pixel "$1" "$2"); [ $(($1 + $2 + $3)) -gt 300 ]; }
-click() { xdotool mousemove --window "$WID" $(($1 * 2)) $(($2 * 2)) click 1; sleep 0.6; }
+click() { xdotool mousemove --window "$WID" $(($1 * 2)) $(($2 * 2)) click 1; }
+# Waits up to 10 s until the auto button's pixel is (is_) or is not (not_)
+# what it was at the start: the app redraws at its own pace, which on a busy
+# machine can be slow.
+auto_is() { shot; [ "$(pixel 440 270)" = "$auto_before" ]; }
+auto_not() { shot; [ "$(pixel 440 270)" != "$auto_before" ]; }
+wait_until() {
+  for _ in $(seq 50); do
+    "$@" && return 0
+    sleep 0.2
+  done
+  return 1
+}
 
 # Light centres on the landscape screen: flat (18, 46), centre (239, 23),
 # sharp (457, 46).
@@ -65,19 +77,15 @@ bright 239 23 && fail "the centre light is on too"
 # note button (X 30-70) forces that string and deselects it.
 auto_before=$(pixel 440 270)
 click 50 255
-shot
-[ "$(pixel 440 270)" != "$auto_before" ] || fail "the auto button still looks selected"
+wait_until auto_not || fail "the auto button still looks selected"
 click 427 255
-shot
-[ "$(pixel 440 270)" = "$auto_before" ] || fail "the auto button does not look selected again"
+wait_until auto_is || fail "the auto button does not look selected again"
 
 # Tone mode (mode button X 382-452, Y 187-213) hides the auto button and the
 # needle; back in tuner mode the auto button returns.
 click 417 200
-shot
-[ "$(pixel 440 270)" != "$auto_before" ] || fail "the auto button is still shown in tone mode"
+wait_until auto_not || fail "the auto button is still shown in tone mode"
 click 417 200
-shot
-[ "$(pixel 440 270)" = "$auto_before" ] || fail "the auto button did not come back"
+wait_until auto_is || fail "the auto button did not come back"
 kill -0 "${PIDS[1]}" || fail "the app died"
 echo "ok"
