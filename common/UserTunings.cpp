@@ -96,20 +96,14 @@ std::string_view withoutComment(std::string_view line) {
   return line;
 }
 
-constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";  // U+FEFF
+// Some editors start a file with U+FEFF.
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-// Blanks at the ends dropped, runs of blanks inside made one space, and no
-// invisible U+FEFF (which editors put at the start of a file) anywhere.
+// Blanks at the ends dropped, runs of blanks inside made one space.
 std::string tidyName(std::string_view text) {
-  std::string stripped;
-  for (size_t at; (at = text.find(kByteOrderMark)) != std::string_view::npos;) {
-    stripped.append(text.substr(0, at));
-    text.remove_prefix(at + kByteOrderMark.size());
-  }
-  stripped.append(text);
   std::string name;
   bool blank = false;
-  for (char c : trimmed(stripped)) {
+  for (char c : trimmed(text)) {
     if (isBlank(c)) {
       blank = true;
       continue;
@@ -230,6 +224,12 @@ UserTuningsText parseUserTunings(std::string_view text) {
       continue;
     }
     const std::string quotedName = "\"" + name + "\": ";
+    // Invisible, and a name that held one would not read back the same
+    // from the start of a line, where it is skipped as a byte-order mark.
+    if (name.find(kByteOrderMark) != std::string::npos) {
+      refuse(quotedName + "the name holds an invisible U+FEFF (byte-order mark)");
+      continue;
+    }
     if (std::any_of(name.begin(), name.end(),
                     [](char c) { return isControl(static_cast<unsigned char>(c)); })) {
       refuse(quotedName + "the name holds a control character");

@@ -26,7 +26,7 @@
 //   comment-only lines are ignored.
 // - The name is what the settings list shows: blanks at its ends are
 //   dropped and runs of blanks inside become one space. It must be UTF-8
-//   without control characters, and it holds no '='.
+//   without control characters or U+FEFF, and it holds no '='.
 // - Its stored id is "user:" followed by the name ("user:Open C"): stable
 //   while the name is. No built-in id holds a ':', so none can collide.
 //

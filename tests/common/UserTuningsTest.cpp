@@ -97,6 +97,7 @@ TEST(UserTuningsTest, EachRefusedLineSaysWhyAndTheOthersLoad) {
       {"Comma = 98,5Hz", "decimal point"},
       {"Bell\a = E2", "control character"},
       {"\xFF\xFE = E2", "not UTF-8"},
+      {"Zero\xEF\xBB\xBFwidth = E2", "U+FEFF"},
       {"Escape = E2 \x1B[2J", "'\\x1B[2J' is not a note"},
       {"Edges = 25Hz A0 A5 1000Hz", nullptr},
       {"Eight = C2 D2 E2 F2 G2 A2 B2 C3", nullptr},
@@ -110,7 +111,7 @@ TEST(UserTuningsTest, EachRefusedLineSaysWhyAndTheOthersLoad) {
   for (const auto& entry : parsed.tunings) {
     loaded.push_back(std::to_string(entry.line) + " " + entry.tuning->tuningName);
   }
-  EXPECT_EQ((std::vector<std::string>{"1 Good", "18 Edges", "19 Eight"}), loaded);
+  EXPECT_EQ((std::vector<std::string>{"1 Good", "19 Edges", "20 Eight"}), loaded);
   size_t p = 0;
   for (int number = 1; number <= static_cast<int>(std::size(lines)); ++number) {
     const char* why = lines[number - 1].second;
