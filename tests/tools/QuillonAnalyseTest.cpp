@@ -205,7 +205,6 @@ TEST(QuillonAnalyseTest, UserTuningsFromTheConfigDirectoryOrAFile) {
   EXPECT_EQ(0u, run.out.find("guitar\tStandard Guitar\tE2 A2 D3 G3 B3 E4\n")) << run.out;
   EXPECT_NE(std::string::npos,
             run.out.find("\nguitar-eb\tHalf-Step Down\tEb2 Ab2 Db3 Gb3 Bb3 Eb4\n"));
-  EXPECT_NE(std::string::npos, run.out.find("\nchromatic\tChromatic\tB0 C1 C#1 D1 "));
   const std::string user = "user:Low drone\tLow drone\tD2 98.5Hz D3\n";
   ASSERT_LE(user.size(), run.out.size());
   EXPECT_EQ(user, run.out.substr(run.out.size() - user.size())) << "listed last";
@@ -235,7 +234,6 @@ TEST(QuillonAnalyseTest, UserTuningsFromTheConfigDirectoryOrAFile) {
   EXPECT_EQ("", run.err);
   EXPECT_NE(std::string::npos, run.out.find("\nuser:Other\tOther\tE2\n"));
   EXPECT_EQ(std::string::npos, run.out.find("user:Low drone"));
-  EXPECT_EQ(2, analyse("--tunings " + other + " --tuning 'user:Low drone' " + file, config).status);
 
   const std::string missing = aifftest::tempPath("no-tunings");
   run = analyse("--tunings " + missing + " " + file, config);
