@@ -4,12 +4,18 @@
 #include <string>
 
 #include "Classes/RootViewController.h"
+#include "common/Tuning.h"
 #include "common/TuningDictionary.h"
+#include "common/UserTunings.h"
+#include "platform/Paths.h"
 #include "platform/Preferences.h"
 #include "platform/Window.h"
 
 std::shared_ptr<TarvelAppDelegate> TarvelAppDelegate::loadMainInterface(
     platform::Application& application) {
+  // Before any controller exists: the catalogue is built on its first use
+  // and never changes after.
+  registerUserTunings();
   auto delegate = std::make_shared<TarvelAppDelegate>();
   delegate->setWindow(application.window());
   delegate->setRootViewController(std::make_shared<RootViewController>());
@@ -25,6 +31,11 @@ void TarvelAppDelegate::registerDefaults() {
   platform::Preferences::standardUserDefaults().registerDefaults(
       {{TargetTuningOption, std::string("guitar")},
        {CalibrationOption, int64_t{kDefaultCalibration}}});
+}
+
+void TarvelAppDelegate::registerUserTunings() {
+  Tuning::registerUserTunings(loadUserTunings(
+      platform::stringByAppendingPathComponent(platform::configDirectory(), UserTuningsFileName)));
 }
 
 void TarvelAppDelegate::applicationDidFinishLaunching(platform::Application& application) {

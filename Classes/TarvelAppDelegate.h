@@ -10,7 +10,8 @@ namespace platform {
 class Window;
 }
 
-// The application's delegate: registers the preference defaults at launch,
+// The application's delegate: adds the user's tunings to the catalogue before
+// the controllers are made, registers the preference defaults at launch,
 // puts the root controller's view on the window and hands the keyboard to it.
 class TarvelAppDelegate : public platform::ApplicationDelegate {
  public:
@@ -25,6 +26,9 @@ class TarvelAppDelegate : public platform::ApplicationDelegate {
 
   // The defaults that answer for preferences the user never set.
   static void registerDefaults();
+  // Reads the user's tunings file in the config directory into the catalogue
+  // (bad lines are logged and skipped). Once, before the catalogue is used.
+  static void registerUserTunings();
 
   void setWindow(std::shared_ptr<platform::Window> window) { window_ = std::move(window); }
   void setRootViewController(std::shared_ptr<RootViewController> controller) {

@@ -40,11 +40,29 @@ bool fallsBelowCandidate(float value, float candidate) {
 // --- Catalogue ---------------------------------------------------------------
 
 namespace {
+// What registerUserTunings was given, until the catalogue takes it over.
+Tuning::TuningList& userTuningsToAdd() {
+  static Tuning::TuningList list;
+  return list;
+}
+bool catalogueBuilt = false;
+
 Tuning::TuningList* buildCatalogue() {
   // Lives until the program ends: notes are shared by identity everywhere.
-  return new Tuning::TuningList(makeBuiltInTunings());
+  auto* list = new Tuning::TuningList(makeBuiltInTunings());
+  Tuning::TuningList& user = userTuningsToAdd();
+  list->insert(list->end(), user.begin(), user.end());
+  user.clear();
+  catalogueBuilt = true;
+  return list;
 }
 }  // namespace
+
+void Tuning::registerUserTunings(TuningList userTunings) {
+  QUILLON_ASSERT(!catalogueBuilt, nullptr, "common/Tuning",
+                 "User tunings registered after the catalogue was built");
+  userTuningsToAdd() = std::move(userTunings);
+}
 
 const Tuning::TuningList& Tuning::definedTunings() {
   // One catalogue for the whole program, built once on first use and never

@@ -37,8 +37,14 @@ class Tuning {
 
   // --- Catalogue -----------------------------------------------------------
   // The tunings in catalogue order, built on the first call; the same
-  // objects on every call.
+  // objects on every call. The user's own tunings come last.
   static const TuningList& definedTunings();
+  // Hands over the user's own tunings (common/UserTunings.h) to be listed
+  // after the built-in ones. Once, at start-up, before anything reads the
+  // catalogue: the catalogue never changes once built, since screens and
+  // engines hold its notes by identity. A call after that is a broken
+  // invariant. Programs that never call it list the built-in tunings only.
+  static void registerUserTunings(TuningList userTunings);
   // The tuning whose id equals `tuningId` exactly (case-sensitive), or none.
   static std::shared_ptr<const TuningDictionary> tuningForId(const std::string& tuningId);
 

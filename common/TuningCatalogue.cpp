@@ -114,11 +114,16 @@ std::vector<std::shared_ptr<const TuningDictionary>> makeBuiltInTunings() {
   return list;
 }
 
+std::shared_ptr<const TargetNote> makeCatalogueNote(const NoteName& pitch, char timbre) {
+  return presetNote(pitch, timbre);
+}
+
 std::optional<SoundTimbre> soundTimbre(std::string_view soundName) {
   if (soundName.empty()) return std::nullopt;
   switch (soundName.back()) {
     case 'g':
     case 'p':
+    case 'x':
       return SoundTimbre::SteelString;
     case 'u':
     case 'n':

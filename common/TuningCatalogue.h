@@ -42,6 +42,9 @@
 //   a  bowed, viola          viola
 //   n  nylon                 ukulele-baritone
 //   t  neutral plucked tone  chromatic
+//   x  steel-string guitar   the user's own tunings (common/UserTunings.h); a
+//                            note typed as a frequency is "f<centihertz>x"
+//                            ("98.5Hz" is "f9850x")
 // No preset name equals one of the first five's twenty names (those files
 // stay as they are); notes of one pitch and one timbre share a name across
 // presets ("D2p" in dadgad, open-g and open-d), as "A2g" does in both guitar
@@ -55,12 +58,18 @@ inline constexpr char ViolinFamilyGroup[] = "Violin family";  // violin cello vi
 inline constexpr char BanjoGroup[] = "Banjo";                 // banjo
 inline constexpr char UkuleleGroup[] = "Ukulele";             // ukulele ukulele-baritone
 inline constexpr char ChromaticGroup[] = "Chromatic";         // chromatic
+// The user's own tunings, after every built-in group.
+inline constexpr char UserTuningsGroup[] = "Your tunings";
 inline constexpr const char* BuiltInTuningGroups[] = {GuitarGroup, BassGroup,    ViolinFamilyGroup,
                                                       BanjoGroup,  UkuleleGroup, ChromaticGroup};
 
 // New objects on every call, in the order above: Tuning::definedTunings calls
 // it once, and everybody else uses Tuning::definedTunings().
 std::vector<std::shared_ptr<const TuningDictionary>> makeBuiltInTunings();
+
+// A new note of `pitch` named by the scheme above, equal-tempered, with the
+// timbre letter `timbre` ('x' for a user tuning).
+std::shared_ptr<const TargetNote> makeCatalogueNote(const NoteName& pitch, char timbre);
 
 enum class SoundTimbre { SteelString, NylonString, Banjo, BassGuitar, Bowed, Neutral };
 

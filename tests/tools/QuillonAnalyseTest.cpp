@@ -7,6 +7,8 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <regex>
 #include <string>
 #include <vector>
@@ -21,12 +23,16 @@ struct ToolRun {
   std::string out, err;
 };
 
-ToolRun analyse(const std::string& args) {
+// The tool's config directory is a folder of the test's own, so that the
+// user's tunings file is never read.
+ToolRun analyse(const std::string& args,
+                const std::string& configHome = aifftest::tempPath("config")) {
   const std::string outPath = aifftest::tempPath("analyse.out");
   const std::string errPath = aifftest::tempPath("analyse.err");
   const std::string tool = std::string(QUILLON_BINARY_DIR) + "/tools/quillon-analyse";
   if (access(tool.c_str(), X_OK) != 0) ADD_FAILURE() << "build " << tool << " first";
-  const std::string command = tool + " " + args + " >" + outPath + " 2>" + errPath;
+  const std::string command =
+      "XDG_CONFIG_HOME=" + configHome + " " + tool + " " + args + " >" + outPath + " 2>" + errPath;
   ToolRun run;
   const int raw = std::system(command.c_str());
   run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -44,14 +50,18 @@ struct JsonPass {
   int frames = 0;
   std::string note;  // "null" when none
   std::string string;
+  std::string sound;
   double cents = NAN;
+  std::string name;  // "null" when none
+  double hz = NAN;
 };
 
 // One object per line, with the keys in the documented order.
 std::vector<JsonPass> passes(const std::string& out) {
   static const std::regex line(
       R"(\{"time": ([0-9.]+), "frames": (\d+), "note": ("[^"]*"|null), "string": (\d+|null), )"
-      R"("sound": ("[^"]*"|null), "cents": (-?[0-9.]+|null), "score": (-?[0-9.]+|null)\})");
+      R"("sound": ("[^"]*"|null), "cents": (-?[0-9.]+|null), "score": (-?[0-9.]+|null), )"
+      R"("name": ("[^"]*"|null), "hz": ([0-9.]+|null)\})");
   std::vector<JsonPass> result;
   size_t start = 0;
   while (start < out.size()) {
@@ -67,7 +77,10 @@ std::vector<JsonPass> passes(const std::string& out) {
     p.frames = std::stoi(m[2]);
     p.note = m[3];
     p.string = m[4];
+    p.sound = m[5];
     if (m[6] != "null") p.cents = std::stod(m[6]);
+    p.name = m[8];
+    if (m[9] != "null") p.hz = std::stod(m[9]);
     result.push_back(p);
     if (end == std::string::npos) break;
     start = end + 1;
@@ -99,6 +112,9 @@ TEST(QuillonAnalyseTest, SharpAReadsPlusSevenCentsInEveryPass) {
     EXPECT_EQ("\"A\"", p.note) << p.time;
     EXPECT_EQ("2", p.string);
     EXPECT_NEAR(7.31, p.cents, 0.05);
+    EXPECT_EQ("\"A2\"", p.name);
+    // The frequency heard: the calibrated target moved by the cents.
+    EXPECT_NEAR(110.0 * std::exp2(p.cents / 1200), p.hz, 0.006);
     frames += p.frames;
   }
   EXPECT_EQ(4410, all.front().frames);
@@ -110,11 +126,14 @@ TEST(QuillonAnalyseTest, SummaryAndCalibration) {
   const std::string file = recording("a-text.aiff", aifftest::tone(22050, 1.0, 110.5, 5));
   const ToolRun run = analyse(file);
   ASSERT_EQ(0, run.status) << run.err;
-  EXPECT_NE(std::string::npos, run.out.find("string 2 A  (A2g): 1.00 s selected, median +7.31"))
+  EXPECT_NE(std::string::npos, run.out.find("string 2 A2  (A2g): 1.00 s selected, median +7.31"))
       << run.out;
 
   const ToolRun calibrated = analyse("--json --calibration 442 " + file);
-  for (const auto& p : passes(calibrated.out)) EXPECT_NEAR(7.31 - 7.85, p.cents, 0.1);
+  for (const auto& p : passes(calibrated.out)) {
+    EXPECT_NEAR(7.31 - 7.85, p.cents, 0.1);
+    EXPECT_NEAR(110.0 * 442 / 440 * std::exp2(p.cents / 1200), p.hz, 0.006);
+  }
 }
 
 TEST(QuillonAnalyseTest, SaysSoWhenARecordingOverflowsTheSampleBuffer) {
@@ -137,6 +156,8 @@ TEST(QuillonAnalyseTest, SilenceReadsNoNote) {
   for (const auto& p : all) {
     EXPECT_EQ("null", p.note);
     EXPECT_EQ("null", p.string);
+    EXPECT_EQ("null", p.name);
+    EXPECT_TRUE(std::isnan(p.hz));
   }
   const ToolRun text = analyse(file);
   EXPECT_NE(std::string::npos, text.out.find("no note: 1.00 s")) << text.out;
@@ -171,6 +192,56 @@ TEST(QuillonAnalyseTest, RealTimeReplayGivesTheSameReadings) {
     EXPECT_EQ("\"A\"", p.note);
     EXPECT_NEAR(7.31, p.cents, 0.05);
   }
+}
+
+TEST(QuillonAnalyseTest, UserTuningsFromTheConfigDirectoryOrAFile) {
+  const std::string config = aifftest::tempPath("user-config");
+  std::filesystem::create_directories(config + "/quillon");
+  std::ofstream(config + "/quillon/tunings") << "# strings low to high\n"
+                                                "Low drone = D2 98.5Hz D3\n"
+                                                "Broken = H2\n";
+  ToolRun run = analyse("--list-tunings", config);
+  ASSERT_EQ(0, run.status) << run.err;
+  EXPECT_EQ(0u, run.out.find("guitar\tStandard Guitar\tE2 A2 D3 G3 B3 E4\n")) << run.out;
+  EXPECT_NE(std::string::npos,
+            run.out.find("\nguitar-eb\tHalf-Step Down\tEb2 Ab2 Db3 Gb3 Bb3 Eb4\n"));
+  const std::string user = "user:Low drone\tLow drone\tD2 98.5Hz D3\n";
+  ASSERT_LE(user.size(), run.out.size());
+  EXPECT_EQ(user, run.out.substr(run.out.size() - user.size())) << "listed last";
+  EXPECT_EQ("quillon-analyse: " + config +
+                "/quillon/tunings:3: \"Broken\": 'H2' is not a note: a note starts with a letter A "
+                "to G; line skipped\n",
+            run.err);
+
+  // The string typed as a frequency, read through the user's id.
+  const std::string file = recording("drone.aiff", aifftest::tone(22050, 1.0, 98.5, 5));
+  run = analyse("--json --tuning 'user:Low drone' " + file, config);
+  ASSERT_EQ(0, run.status) << run.err;
+  const auto all = passes(run.out);
+  ASSERT_EQ(4u, all.size());
+  for (const auto& p : all) {
+    EXPECT_EQ("2", p.string);
+    EXPECT_EQ("\"f9850x\"", p.sound);
+    EXPECT_EQ("\"G2\"", p.name) << "the nearest note";
+    EXPECT_NEAR(0.0, p.cents, 1.0);
+    EXPECT_NEAR(98.5, p.hz, 0.06);
+  }
+
+  // --tunings reads another file instead; one that cannot be read is an error.
+  const std::string other = aifftest::tempPath("other-tunings");
+  std::ofstream(other) << "Other = E2\n";
+  run = analyse("--tunings " + other + " --list-tunings", config);
+  EXPECT_EQ("", run.err);
+  EXPECT_NE(std::string::npos, run.out.find("\nuser:Other\tOther\tE2\n"));
+  EXPECT_EQ(std::string::npos, run.out.find("user:Low drone"));
+
+  const std::string missing = aifftest::tempPath("no-tunings");
+  run = analyse("--tunings " + missing + " " + file, config);
+  EXPECT_EQ(1, run.status);
+  EXPECT_EQ("quillon-analyse: " + missing + ": No such file or directory\n", run.err);
+  run = analyse("--tunings " + config + " " + file, config);
+  EXPECT_EQ(1, run.status);
+  EXPECT_EQ("quillon-analyse: " + config + ": Is a directory\n", run.err);
 }
 
 TEST(QuillonAnalyseTest, UnreadableFilesAndBadArguments) {

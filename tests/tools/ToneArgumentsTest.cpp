@@ -37,11 +37,15 @@ TEST(ToneArgumentsTest, StringNumbersAreOneBasedAndCalibrated) {
   EXPECT_EQ(329.6f, p.request.notes[0].frequency);
 }
 
-TEST(ToneArgumentsTest, FrequenciesArePlayedAsGiven) {
-  auto p = parse({"--calibration", "430", "440Hz", "261.63hz"});
+TEST(ToneArgumentsTest, FrequenciesArePlayedAsGivenAndNoteNamesCalibrated) {
+  auto p = parse({"--calibration", "430", "440Hz", "261.63hz", "A4", "C#3", "e\u266D2"});
   ASSERT_TRUE(p.ok) << p.error;
   EXPECT_EQ(440.0f, p.request.notes[0].frequency);
   EXPECT_EQ(261.63f, p.request.notes[1].frequency);
+  EXPECT_FLOAT_EQ(430.0f, p.request.notes[2].frequency);
+  EXPECT_NEAR(138.591 * 430 / 440, p.request.notes[3].frequency, 0.001);
+  EXPECT_EQ("C#3 135.44 Hz", p.request.notes[3].label);
+  EXPECT_NEAR(77.782 * 430 / 440, p.request.notes[4].frequency, 0.001);
 }
 
 // An unknown string or tuning, a frequency far past half the rate and an
@@ -54,7 +58,8 @@ TEST(ToneArgumentsTest, BadInputIsAUsageErrorThatSaysWhat) {
   };
   const std::vector<Case> cases{
       {{"--tuning", "violin", "0"}, "unknown string 0"},
-      {{"Guitar"}, "neither a string number nor a frequency"},
+      {{"Guitar"}, "neither a string number, a note name such as C#3 nor a frequency"},
+      {{"C8"}, "note C8 is too high"},
       {{"0Hz"}, "bad frequency"},
       {{"4000Hz"}, "bad frequency"},  // not below half the 8000 Hz rate
       {{"nanHz"}, "bad frequency"},

@@ -74,9 +74,13 @@ void RecordingAnalyser::refreshTuner() {
     for (size_t i = 0; i < records.size(); ++i) {
       if (records[i] == selected) pass.string = static_cast<int>(i) + 1;
     }
-    pass.note = selected->targetNote()->name();
-    pass.sound = selected->targetNote()->soundName();
+    const TargetNote& note = *selected->targetNote();
+    pass.note = note.name();
+    pass.sound = note.soundName();
+    pass.pitch = note.pitchName();
     pass.cents = tuning_->frequencyDeltaForNote(*selected);
+    pass.hz = TuningData::calibratedTarget(note.frequency(), tuning_->calibration()) *
+              std::exp2(static_cast<double>(pass.cents) / 1200.0);
     pass.score = selected->score();
   } else {
     pass.score = -INFINITY;

@@ -17,7 +17,10 @@ struct AnalysisPass {
   // The selected string, if any (1-based string number in the tuning).
   std::optional<int> string;
   std::string note, sound;
+  std::string pitch;  // the note's pitch name, "C#3"
   float cents = 0;
+  // The frequency heard: the note's calibrated target moved by `cents`.
+  double hz = 0;
   // The selected record's score; with nothing selected, the best one.
   float score = 0;
 };

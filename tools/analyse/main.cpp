@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -13,36 +14,57 @@
 #include <string>
 #include <vector>
 
+#include "common/Tuning.h"
+#include "common/UserTunings.h"
 #include "platform/Log.h"
+#include "platform/Paths.h"
+#include "tools/analyse/AnalyseArguments.h"
 #include "tools/analyse/RecordingAnalyser.h"
 
 namespace {
 
-constexpr char kUsage[] =
-    "usage: quillon-analyse [--tuning ID] [--calibration HZ] [--string N] [--json] [--realtime] "
-    "FILE\n"
-    "  --tuning ID        guitar (default), dropd, banjo, violin or ukulele\n"
-    "  --calibration HZ   frequency of A in Hz (default 440)\n"
-    "  --string N         force the N-th string of the tuning (1-based)\n"
-    "  --json             one JSON object per pass on stdout, nothing else\n"
-    "  --realtime         replay at the recording's own pace instead of at full speed\n";
-
 // Recordings longer than this get a progress line on a terminal.
 constexpr double kLongRecording = 30.0;
 
-[[noreturn]] void usage(const char* problem = nullptr) {
-  if (problem) fprintf(stderr, "quillon-analyse: %s\n", problem);
-  fputs(kUsage, stderr);
+[[noreturn]] void usage(const std::string& problem) {
+  fprintf(stderr, "quillon-analyse: %s\n", problem.c_str());
+  fputs(analyseUsage(), stderr);
   exit(2);
 }
 
-bool parseInt(const char* text, int low, int high, int& out) {
-  char* end = nullptr;
-  errno = 0;
-  const long v = strtol(text, &end, 10);
-  if (errno || end == text || *end || v < low || v > high) return false;
-  out = static_cast<int>(v);
-  return true;
+// The user's tunings join the catalogue: from --tunings FILE (which must be
+// readable), else from the config directory, as the app reads them (a
+// missing file there means none). Refused lines are reported and skipped.
+void registerUserTunings(const std::string& tuningsFile) {
+  const std::string path = tuningsFile.empty()
+                               ? platform::stringByAppendingPathComponent(
+                                     platform::configDirectory(), UserTuningsFileName)
+                               : tuningsFile;
+  const UserTuningsFile file = readUserTuningsFile(path);
+  if (!tuningsFile.empty() && (!file.exists || !file.error.empty())) {
+    fprintf(stderr, "quillon-analyse: %s: %s\n", path.c_str(),
+            file.exists ? file.error.c_str() : strerror(ENOENT));
+    exit(1);
+  }
+  if (!file.error.empty()) {
+    fprintf(stderr, "quillon-analyse: warning: %s: %s\n", path.c_str(), file.error.c_str());
+  }
+  for (const auto& problem : file.text.problems) {
+    fprintf(stderr, "quillon-analyse: %s\n", describeProblem(path, problem).c_str());
+  }
+  Tuning::registerUserTunings(file.text.tuningList());
+}
+
+// One line per tuning: id, name and notes, separated by tabs; the notes by
+// single spaces.
+void listTunings() {
+  for (const auto& tuning : Tuning::definedTunings()) {
+    std::string notes;
+    for (const auto& note : tuning->tuningNotes) {
+      notes += (notes.empty() ? "" : " ") + userNoteText(*note);
+    }
+    printf("%s\t%s\t%s\n", tuning->tuningId.c_str(), tuning->tuningName.c_str(), notes.c_str());
+  }
 }
 
 std::string jsonString(const std::string& s) {
@@ -71,13 +93,14 @@ void printJson(const AnalysisPass& p) {
   if (p.string) {
     printf(
         "{\"time\": %s, \"frames\": %d, \"note\": %s, \"string\": %d, \"sound\": %s, "
-        "\"cents\": %s, \"score\": %s}\n",
+        "\"cents\": %s, \"score\": %s, \"name\": %s, \"hz\": %s}\n",
         jsonNumber(p.time).c_str(), p.frames, jsonString(p.note).c_str(), *p.string,
-        jsonString(p.sound).c_str(), jsonNumber(p.cents).c_str(), jsonNumber(p.score).c_str());
+        jsonString(p.sound).c_str(), jsonNumber(p.cents).c_str(), jsonNumber(p.score).c_str(),
+        jsonString(p.pitch).c_str(), jsonNumber(p.hz).c_str());
   } else {
     printf(
         "{\"time\": %s, \"frames\": %d, \"note\": null, \"string\": null, \"sound\": null, "
-        "\"cents\": null, \"score\": %s}\n",
+        "\"cents\": null, \"score\": %s, \"name\": null, \"hz\": null}\n",
         jsonNumber(p.time).c_str(), p.frames, jsonNumber(p.score).c_str());
   }
 }
@@ -86,10 +109,10 @@ void printText(const AnalysisPass& p) {
   char score[16] = "-";
   if (std::isfinite(p.score)) snprintf(score, sizeof score, "%.2f", p.score);
   if (p.string) {
-    printf("%8.2f  %6d  %-4s  %6d  %+8.2f  %6s\n", p.time, p.frames, p.note.c_str(), *p.string,
-           p.cents, score);
+    printf("%8.2f  %6d  %-4s  %6d  %+8.2f  %8.2f  %6s\n", p.time, p.frames, p.pitch.c_str(),
+           *p.string, p.cents, p.hz, score);
   } else {
-    printf("%8.2f  %6d  %-4s  %6s  %8s  %6s\n", p.time, p.frames, "-", "-", "-", score);
+    printf("%8.2f  %6d  %-4s  %6s  %8s  %8s  %6s\n", p.time, p.frames, "-", "-", "-", "-", score);
   }
 }
 
@@ -102,46 +125,22 @@ double median(std::vector<float> v) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  AnalyserOptions options;
-  bool json = false;
-  std::string path;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    auto value = [&]() -> const char* {
-      if (i + 1 >= argc) usage((arg + " needs a value").c_str());
-      return argv[++i];
-    };
-    if (arg == "--tuning") {
-      options.tuningId = value();
-      if (!Tuning::tuningForId(options.tuningId)) {
-        usage(("unknown tuning \"" + options.tuningId + "\"").c_str());
-      }
-    } else if (arg == "--calibration") {
-      if (!parseInt(value(), 1, 100000, options.calibration)) usage("bad --calibration");
-    } else if (arg == "--string") {
-      if (!parseInt(value(), 1, 100, options.string)) usage("bad --string");
-    } else if (arg == "--json") {
-      json = true;
-    } else if (arg == "--realtime") {
-      options.realtime = true;
-    } else if (arg == "-h" || arg == "--help") {
-      fputs(kUsage, stdout);
-      return 0;
-    } else if (arg.size() > 1 && arg[0] == '-') {
-      usage(("unknown option " + arg).c_str());
-    } else if (path.empty()) {
-      path = arg;
-    } else {
-      usage("only one FILE");
-    }
+  AnalyseArguments arguments;
+  std::string problem;
+  if (!parseAnalyseArguments(argc, argv, arguments, problem)) usage(problem);
+  if (arguments.help) {
+    fputs(analyseUsage(), stdout);
+    return 0;
   }
-  if (path.empty()) usage("no FILE");
-  if (options.string > 0 &&
-      options.string >
-          static_cast<int>(Tuning::tuningForId(options.tuningId)->tuningNotes.size())) {
-    usage(("tuning " + options.tuningId + " has no string " + std::to_string(options.string))
-              .c_str());
+  registerUserTunings(arguments.tuningsFile);
+  if (arguments.listTunings) {
+    listTunings();
+    return 0;
   }
+  if (!checkTuning(arguments, problem)) usage(problem);
+  const AnalyserOptions& options = arguments.options;
+  const std::string& path = arguments.path;
+  const bool json = arguments.json;
 
   // Failures are reported below in one line of our own.
   platform::setLogQuiet(true);
@@ -163,7 +162,8 @@ int main(int argc, char** argv) {
   int unselected = 0;
 
   if (!json)
-    printf("%8s  %6s  %-4s  %6s  %8s  %6s\n", "time", "frames", "note", "string", "cents", "score");
+    printf("%8s  %6s  %-4s  %6s  %8s  %8s  %6s\n", "time", "frames", "note", "string", "cents",
+           "hz", "score");
   analyser->run([&](const AnalysisPass& p) {
     if (json) {
       printJson(p);
@@ -172,7 +172,7 @@ int main(int argc, char** argv) {
     }
     if (p.string) {
       auto& s = strings[*p.string];
-      s.note = p.note;
+      s.note = p.pitch;
       s.sound = p.sound;
       ++s.passes;
       s.cents.push_back(p.cents);
@@ -198,7 +198,7 @@ int main(int argc, char** argv) {
   if (!json) {
     printf("\nsummary (%s, A = %d Hz):\n", options.tuningId.c_str(), options.calibration);
     for (const auto& [number, s] : strings) {
-      printf("  string %d %-2s (%s): %.2f s selected, median %+.2f cents\n", number, s.note.c_str(),
+      printf("  string %d %-3s (%s): %.2f s selected, median %+.2f cents\n", number, s.note.c_str(),
              s.sound.c_str(), s.passes * 0.25, median(s.cents));
     }
     printf("  no note: %.2f s\n", unselected * 0.25);

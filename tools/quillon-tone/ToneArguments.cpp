@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "audio/SoundGenerator.h"
+#include "common/NoteName.h"
 #include "common/Tuning.h"
 
 namespace {
@@ -46,8 +47,9 @@ std::string toneUsage() {
   std::string usage =
       "usage: quillon-tone [--tuning ID] [--calibration HZ] [--volume V] [--seconds S] STRING...\n"
       "Plays each STRING in turn as a sine tone, fading in, between notes and out.\n"
-      "  STRING            a string number of the tuning (1 is the first), or a frequency\n"
-      "                    such as 440Hz (played as given, not calibrated)\n"
+      "  STRING            a string number of the tuning (1 is the first), a note name\n"
+      "                    such as C#3 or Eb2 (equal-tempered, calibrated like a string),\n"
+      "                    or a frequency such as 440Hz (played as given, not calibrated)\n"
       "  --tuning ID       the tuning the string numbers refer to (default guitar):";
   for (const auto& tuning : Tuning::definedTunings()) usage += " " + tuning->tuningId;
   usage +=
@@ -139,7 +141,7 @@ bool parseToneArguments(int argc, const char* const* argv, ToneRequest& request,
     return false;
   }
   if (strings.empty()) {
-    error = "nothing to play: give a string number or a frequency";
+    error = "nothing to play: give a string number, a note name or a frequency";
     return false;
   }
 
@@ -156,8 +158,21 @@ bool parseToneArguments(int argc, const char* const* argv, ToneRequest& request,
     }
     long number;
     if (!parseInt(s, number)) {
-      error = "\"" + s + "\" is neither a string number nor a frequency such as 440Hz";
-      return false;
+      const auto name = parseNoteName(s);
+      if (!name) {
+        error = "\"" + s +
+                "\" is neither a string number, a note name such as C#3 nor a frequency such as "
+                "440Hz";
+        return false;
+      }
+      const float f = TuningData::calibratedTarget(name.value->frequency(), request.calibration);
+      if (f >= kHighestFrequency) {
+        error = "note " + name.value->ascii() + " is too high: " + formatHz(f) +
+                " is not below 4000 Hz";
+        return false;
+      }
+      request.notes.push_back({name.value->ascii() + " " + formatHz(f), f});
+      continue;
     }
     if (number < 1 || number > static_cast<long>(notes.size())) {
       error = "unknown string " + s + ": " + tuning->tuningName + " has strings 1 to " +

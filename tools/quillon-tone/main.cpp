@@ -1,6 +1,7 @@
-// quillon-tone: a pitch pipe. Plays strings of a tuning (or plain frequencies)
-// one after another through the default output device, with the tone
-// generator's fades between them.
+// quillon-tone: a pitch pipe. Plays strings of a tuning (or note names, or
+// plain frequencies) one after another through the default output device,
+// with the tone generator's fades between them. The tunings are the built-in
+// ones and the user's own, from the same file the app reads.
 //
 //   quillon-tone [--tuning ID] [--calibration HZ] [--volume V] [--seconds S] STRING...
 //
@@ -14,6 +15,9 @@
 #include <thread>
 
 #include "audio/SoundGenerator.h"
+#include "common/Tuning.h"
+#include "common/UserTunings.h"
+#include "platform/Paths.h"
 #include "platform/RunLoop.h"
 #include "tools/quillon-tone/ToneArguments.h"
 
@@ -52,9 +56,25 @@ void runUntilRampsEnd(double seconds) {
   }
 }
 
+// The user's tunings join the catalogue, as in the app: refused lines are
+// reported and skipped, a missing file means none.
+void registerUserTunings() {
+  const std::string path =
+      platform::stringByAppendingPathComponent(platform::configDirectory(), UserTuningsFileName);
+  const UserTuningsFile file = readUserTuningsFile(path);
+  if (!file.error.empty()) {
+    std::fprintf(stderr, "quillon-tone: warning: %s: %s\n", path.c_str(), file.error.c_str());
+  }
+  for (const auto& problem : file.text.problems) {
+    std::fprintf(stderr, "quillon-tone: %s\n", describeProblem(path, problem).c_str());
+  }
+  Tuning::registerUserTunings(file.text.tuningList());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  registerUserTunings();
   ToneRequest request;
   std::string error;
   if (!parseToneArguments(argc, argv, request, error)) {
