@@ -129,12 +129,16 @@ done
 # of the landscape screen sits at portrait (302, 22): window (916, 604).
 click 916 604
 flip_to_settings
-# "5-String Banjo" is the third row of the second group: portrait (160, 290).
-click 320 580
 # The slider's thumb rests at portrait (195, 106) for 440 Hz; drag it left.
 xdotool mousemove --window "$WID" 390 213 mousedown 1
 xdotool mousemove --window "$WID" 360 213
 xdotool mousemove --window "$WID" 330 213 mouseup 1
+# The list opens at its top; fifteen notches of the wheel over it take it to
+# its end, where "5-String Banjo", the one row of its group, shows at
+# portrait (160, 214).
+xdotool mousemove --window "$WID" 320 600 click --repeat 15 --delay 20 5
+sleep 0.3
+click 320 428
 sleep 0.3
 cp "$(shot settings)" "$SHOTS/settings-screen.png"
 grep -qx "s TargetTuning=banjo" "$PREFERENCES" || fail "banjo not stored: $(cat "$PREFERENCES")"
