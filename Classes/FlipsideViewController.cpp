@@ -1,10 +1,13 @@
 #include "Classes/FlipsideViewController.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <limits>
 #include <optional>
 
 #include "common/Tuning.h"
+#include "common/TuningCatalogue.h"
 #include "platform/Label.h"
 #include "platform/Preferences.h"
 #include "platform/Screen.h"
@@ -24,8 +27,6 @@ namespace {
 
 // The navigation bar the root controller lays over the top of this screen.
 constexpr double kNavigationBarHeight = 44.0;
-
-enum Section { kCalibrationSection = 0, kTuningSection = 1 };
 
 // The value truncated toward zero, as the label, the engine and the
 // preferences see it. A hand-edited preference can hold anything, so values
@@ -79,7 +80,8 @@ void FlipsideViewController::viewDidLoad() {
   tableView_ = std::make_shared<TableView>(frame, platform::TableViewStyle::Grouped);
   tableView_->setAutoresizingMask(platform::AutoresizingFlexibleWidth |
                                   platform::AutoresizingFlexibleHeight);
-  tableView_->setScrollEnabled(false);
+  // Every tuning of every instrument is more than one screen holds.
+  tableView_->setScrollEnabled(true);
   tableView_->setDelegate(this);
   tableView_->setDataSource(this);
 
@@ -97,29 +99,79 @@ void FlipsideViewController::viewDidLoad() {
   }
 
   top->addSubview(tableView_);
+  sections_ = sectionsForCatalogue();
   // Rows are built only now that the stored values are known: built any
   // earlier, the calibration row would make its one label with the value of
   // before the read, and keep showing it.
   tableView_->reloadData();
+  revealChosenTuning();
+}
+
+void FlipsideViewController::viewWillAppear(bool) {
+  revealChosenTuning();
+}
+
+// The catalogue is complete before this screen is first made (user tunings
+// are read at start-up), so the sections are laid out once. Groups are taken
+// from the tunings themselves: a group the built-in order does not name
+// (the user's own tunings) comes after the built-in ones, in catalogue order.
+std::vector<FlipsideViewController::Section> FlipsideViewController::sectionsForCatalogue() {
+  std::vector<Section> sections{{Section::Kind::Calibration, "Calibration", {}}};
+  const auto& tunings = Tuning::definedTunings();
+  std::vector<std::string> groups(std::begin(BuiltInTuningGroups), std::end(BuiltInTuningGroups));
+  for (const auto& tuning : tunings) {
+    if (std::find(groups.begin(), groups.end(), tuning->tuningGroup) == groups.end()) {
+      groups.push_back(tuning->tuningGroup);
+    }
+  }
+  for (const auto& group : groups) {
+    Section section{Section::Kind::Tunings, group, {}};
+    for (size_t i = 0; i < tunings.size(); ++i) {
+      if (tunings[i]->tuningGroup == group) section.tunings.push_back(static_cast<int>(i));
+    }
+    if (!section.tunings.empty()) sections.push_back(std::move(section));
+  }
+  return sections;
+}
+
+const FlipsideViewController::Section* FlipsideViewController::section(int index) const {
+  if (index < 0 || static_cast<size_t>(index) >= sections_.size()) return nullptr;
+  return &sections_[index];
 }
 
 int FlipsideViewController::numberOfSectionsInTableView(TableView*) {
-  return 2;
+  return static_cast<int>(sections_.size());
 }
 
-int FlipsideViewController::numberOfRowsInSection(TableView*, int section) {
-  if (section == kCalibrationSection) return 1;
-  return static_cast<int>(Tuning::definedTunings().size());
+int FlipsideViewController::numberOfRowsInSection(TableView*, int index) {
+  const Section* s = section(index);
+  if (!s) return 0;
+  switch (s->kind) {
+    case Section::Kind::Calibration:
+      return 1;
+    case Section::Kind::Tunings:
+      return static_cast<int>(s->tunings.size());
+  }
+  return 0;
 }
 
-std::string FlipsideViewController::titleForHeaderInSection(TableView*, int section) {
-  return section == kCalibrationSection ? "Calibration" : "Tuning";
+std::string FlipsideViewController::titleForHeaderInSection(TableView*, int index) {
+  const Section* s = section(index);
+  return s ? s->title : "";
 }
 
 std::shared_ptr<TableViewCell> FlipsideViewController::cellForRowAtIndexPath(TableView* tableView,
                                                                              IndexPath indexPath) {
-  if (indexPath.section == kCalibrationSection) return calibrationCell(tableView);
-  return tuningCell(indexPath.row);
+  const Section* s = section(indexPath.section);
+  if (!s) return nullptr;
+  switch (s->kind) {
+    case Section::Kind::Calibration:
+      return calibrationCell(tableView);
+    case Section::Kind::Tunings:
+      if (indexPath.row < 0 || static_cast<size_t>(indexPath.row) >= s->tunings.size()) break;
+      return tuningCell(s->tunings[indexPath.row]);
+  }
+  return nullptr;
 }
 
 std::shared_ptr<TableViewCell> FlipsideViewController::calibrationCell(TableView* tableView) {
@@ -153,27 +205,25 @@ std::shared_ptr<TableViewCell> FlipsideViewController::calibrationCell(TableView
   return cell;
 }
 
-std::shared_ptr<TableViewCell> FlipsideViewController::tuningCell(int row) {
+std::shared_ptr<TableViewCell> FlipsideViewController::tuningCell(int tuning) {
   auto cell = std::make_shared<TableViewCell>(Rect{}, "tuning_cell");
   cell->setSelectionStyle(platform::TableViewCellSelectionStyle::None);
-  const auto& tunings = Tuning::definedTunings();
-  if (row >= 0 && static_cast<size_t>(row) < tunings.size()) {
-    cell->setText(*tunings[row]->stringForKey(TuningNameKey));
-  }
-  cell->setAccessoryType(row == selectedTuning ? platform::TableViewCellAccessoryType::Checkmark
-                                               : platform::TableViewCellAccessoryType::None);
+  cell->setText(*Tuning::definedTunings()[tuning]->stringForKey(TuningNameKey));
+  cell->setAccessoryType(tuning == selectedTuning ? platform::TableViewCellAccessoryType::Checkmark
+                                                  : platform::TableViewCellAccessoryType::None);
   return cell;
 }
 
 void FlipsideViewController::didSelectRowAtIndexPath(TableView* tableView, IndexPath indexPath) {
-  const auto& tunings = Tuning::definedTunings();
-  if (indexPath.section == kTuningSection && indexPath.row >= 0 &&
-      static_cast<size_t>(indexPath.row) < tunings.size()) {
-    selectedTuning = indexPath.row;
-    const auto& tuning = tunings[indexPath.row];
+  const Section* s = section(indexPath.section);
+  if (s && s->kind == Section::Kind::Tunings && indexPath.row >= 0 &&
+      static_cast<size_t>(indexPath.row) < s->tunings.size()) {
+    selectedTuning = s->tunings[indexPath.row];
+    const auto& tuning = Tuning::definedTunings()[selectedTuning];
     if (tuner_) tuner_->setTargetTuning(tuning);
     preferences().setString(*tuning->stringForKey(TuningIdKey), TargetTuningOption);
   }
+  // Touching the calibration row only rebuilds it.
   tableView->reloadData();
 }
 
@@ -188,10 +238,80 @@ void FlipsideViewController::sliderChanged(platform::Slider* sender) {
 
 platform::Slider* FlipsideViewController::calibrationSlider() const {
   if (!tableView_) return nullptr;
-  TableViewCell* cell = tableView_->cellForRowAtIndexPath(IndexPath{kCalibrationSection, 0});
+  TableViewCell* cell = tableView_->cellForRowAtIndexPath(calibrationIndexPath());
   if (!cell) return nullptr;
   for (const auto& v : cell->contentView()->subviews()) {
     if (auto* slider = dynamic_cast<platform::Slider*>(v.get())) return slider;
   }
   return nullptr;
+}
+
+std::vector<int> FlipsideViewController::listedTunings() const {
+  std::vector<int> listed;
+  for (const Section& s : sections_)
+    listed.insert(listed.end(), s.tunings.begin(), s.tunings.end());
+  return listed;
+}
+
+std::optional<IndexPath> FlipsideViewController::indexPathForTuning(int tuning) const {
+  for (size_t s = 0; s < sections_.size(); ++s) {
+    const auto& rows = sections_[s].tunings;
+    const auto it = std::find(rows.begin(), rows.end(), tuning);
+    if (it != rows.end())
+      return IndexPath{static_cast<int>(s), static_cast<int>(it - rows.begin())};
+  }
+  return std::nullopt;
+}
+
+bool FlipsideViewController::chooseListedTuning(int position) {
+  const std::vector<int> listed = listedTunings();
+  if (!tableView_ || position < 0 || static_cast<size_t>(position) >= listed.size()) return false;
+  const auto indexPath = indexPathForTuning(listed[position]);
+  tableView_->selectRowAtIndexPath(*indexPath);
+  revealRow(*indexPath);
+  return true;
+}
+
+void FlipsideViewController::chooseNeighbouringTuning(int step) {
+  const std::vector<int> listed = listedTunings();
+  if (listed.empty()) return;
+  const auto at = std::find(listed.begin(), listed.end(), selectedTuning);
+  // A chosen tuning not listed (none can be) counts as the first.
+  const int n = static_cast<int>(listed.size());
+  const int from = at == listed.end() ? 0 : static_cast<int>(at - listed.begin());
+  chooseListedTuning(((from + step) % n + n) % n);
+}
+
+IndexPath FlipsideViewController::calibrationIndexPath() const {
+  for (size_t s = 0; s < sections_.size(); ++s) {
+    if (sections_[s].kind == Section::Kind::Calibration) return IndexPath{static_cast<int>(s), 0};
+  }
+  return IndexPath{-1, -1};
+}
+
+void FlipsideViewController::revealCalibration() {
+  revealRow(calibrationIndexPath());
+}
+
+void FlipsideViewController::revealRow(IndexPath indexPath) {
+  if (!tableView_) return;
+  Rect rect = tableView_->rectForRowAtIndexPath(indexPath);
+  // Stepping onto a group from below would otherwise leave its name hidden.
+  if (indexPath.row == 0) {
+    const double top = tableView_->rectForSection(indexPath.section).minY();
+    rect = RectMake(rect.minX(), top, rect.size.width, rect.maxY() - top);
+  }
+  tableView_->scrollRectToVisible(rect);
+}
+
+// On opening, a chosen row out of sight comes to the middle, with the rows
+// around it and its group's name; one in sight stays where it is.
+void FlipsideViewController::revealChosenTuning() {
+  if (!tableView_) return;
+  const auto indexPath = indexPathForTuning(selectedTuning);
+  if (!indexPath) return;
+  const Rect row = tableView_->rectForRowAtIndexPath(*indexPath);
+  const double top = tableView_->contentOffset();
+  if (row.minY() >= top && row.maxY() <= top + tableView_->bounds().size.height) return;
+  tableView_->scrollToRowAtIndexPath(*indexPath, platform::TableViewScrollPosition::Middle);
 }

@@ -2,7 +2,9 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/TableView.h"
 #include "platform/ViewController.h"
@@ -16,16 +18,19 @@ class Slider;
 }  // namespace platform
 
 // The settings screen's current calibration (Hz of A) as the slider last
-// reported it, not rounded; and the row of the current tuning in
+// reported it, not rounded; and the index of the current tuning in
 // Tuning::definedTunings(). Shared by every settings controller, and kept
 // across them, like the preferences they mirror.
 extern float calibrationValue;
 extern int32_t selectedTuning;
 
-// The settings screen (the tuner's "flipside"): a grouped table with the
-// calibration slider (kMinimumCalibration to kMaximumCalibration) in one section and the five
-// tunings in the other. Every change reaches the shared analysis engine and the stored preferences
-// at once.
+// The settings screen (the tuner's "flipside"): a scrolling grouped table with
+// the calibration slider (kMinimumCalibration to kMaximumCalibration) in the
+// first section, then every tuning of the catalogue, one section per
+// instrument group: the built-in groups in their order, then any other group
+// (the user's own tunings) in the order the catalogue lists them. Every change
+// reaches the shared analysis engine and the stored preferences at once. The
+// list opens with the chosen tuning in view.
 class FlipsideViewController : public platform::ViewController,
                                public platform::TableViewDataSource,
                                public platform::TableViewDelegate {
@@ -36,6 +41,8 @@ class FlipsideViewController : public platform::ViewController,
 
   void loadView() override;
   void viewDidLoad() override;
+  // Brings the chosen tuning into view, wherever the list was left.
+  void viewWillAppear(bool animated) override;
 
   // Table data source and delegate.
   int numberOfSectionsInTableView(platform::TableView* tableView) override;
@@ -58,11 +65,43 @@ class FlipsideViewController : public platform::ViewController,
   // makes a new one); null before the table is built.
   platform::Slider* calibrationSlider() const;
 
+  // --- the keyboard's way through the list
+  // The tunings (indices into Tuning::definedTunings()) in the order the list
+  // shows them.
+  std::vector<int> listedTunings() const;
+  // Where a tuning's row is; none before the list is built.
+  std::optional<platform::IndexPath> indexPathForTuning(int tuning) const;
+  // Chooses the tuning at `position` (0 is the first) of the list as shown,
+  // as a tap on its row does, and scrolls it into view; false when the list
+  // is shorter.
+  bool chooseListedTuning(int position);
+  // Chooses the tuning `step` rows on from the chosen one (negative: back),
+  // round past either end, and scrolls it into view.
+  void chooseNeighbouringTuning(int step);
+  // Scrolls the calibration row into view, with its header.
+  void revealCalibration();
+
  private:
+  // What one section of the list holds. More kinds of section slot in here,
+  // each with its rows, cells and choice in the switches of the data source.
+  struct Section {
+    enum class Kind { Calibration, Tunings };
+    Kind kind;
+    std::string title;
+    std::vector<int> tunings;  // Tunings: indices into Tuning::definedTunings()
+  };
+  static std::vector<Section> sectionsForCatalogue();
+  const Section* section(int index) const;
+  platform::IndexPath calibrationIndexPath() const;
+
   platform::Preferences& preferences() const;
   std::shared_ptr<platform::TableViewCell> calibrationCell(platform::TableView* tableView);
-  std::shared_ptr<platform::TableViewCell> tuningCell(int row);
+  std::shared_ptr<platform::TableViewCell> tuningCell(int tuning);
+  // Shows the row, and its section's header with the section's first row.
+  void revealRow(platform::IndexPath indexPath);
+  void revealChosenTuning();
 
+  std::vector<Section> sections_;
   platform::Preferences* preferences_;
   std::shared_ptr<platform::TableView> tableView_;
   std::shared_ptr<platform::Label> calibrationLabel_;

@@ -176,7 +176,8 @@ void RootViewController::toggleDataView() {
   mainViewController_->setTunerDataView(dataView);
 }
 
-bool RootViewController::settingsScreenKeyDown(Key key, unsigned) {
+bool RootViewController::settingsScreenKeyDown(Key key, unsigned modifiers) {
+  FlipsideViewController& settings = *flipsideViewController_;
   if (key == Key::Return || key == keyForCharacter('i') || key == keyForCharacter(',')) {
     // What the Done button does, through the bar's own item.
     if (auto* top = flipsideNavigationBar_->topItem()) {
@@ -193,19 +194,31 @@ bool RootViewController::settingsScreenKeyDown(Key key, unsigned) {
     stepCalibration(-1);
     return true;
   }
-  platform::TableView* table = flipsideViewController_->tableView();
+  platform::TableView* table = settings.tableView();
   if (!table) return false;
-  const int tunings = static_cast<int>(Tuning::definedTunings().size());
   const int k = static_cast<int>(key);
-  if (k >= '1' && k < '1' + tunings) {
-    table->selectRowAtIndexPath(platform::IndexPath{1, k - '1'});
-    return true;
-  }
+  // Tunings count as the list shows them, group by group.
+  if (k >= '1' && k <= '9') return settings.chooseListedTuning(k - '1');
   if (key == keyForCharacter('t')) {
-    table->selectRowAtIndexPath(platform::IndexPath{1, (selectedTuning + 1) % tunings});
+    settings.chooseNeighbouringTuning(modifiers & platform::KeyModifierShift ? -1 : +1);
     return true;
   }
-  return false;
+  switch (key) {
+    case Key::PageUp:
+      table->scrollByPages(-1);
+      return true;
+    case Key::PageDown:
+      table->scrollByPages(+1);
+      return true;
+    case Key::Home:
+      table->setContentOffset(0);
+      return true;
+    case Key::End:
+      table->setContentOffset(table->maxContentOffset());
+      return true;
+    default:
+      return false;
+  }
 }
 
 void RootViewController::stepCalibration(int hertz) {
@@ -214,6 +227,8 @@ void RootViewController::stepCalibration(int hertz) {
   // From the whole hertz shown, so one press always moves the label by one.
   const int shown = static_cast<int>(std::trunc(slider->value()));
   const int target = std::clamp(shown + hertz, kMinimumCalibration, kMaximumCalibration);
+  // The player sees the value change, wherever the list was scrolled.
+  flipsideViewController_->revealCalibration();
   if (static_cast<float>(target) == slider->value()) return;
   slider->setValue(static_cast<float>(target));
   slider->sendActionsForControlEvents(platform::ControlEventValueChanged);

@@ -410,10 +410,17 @@ View* Application::mouseDown(double x, double y) {
 
 void Application::mouseMoved(double x, double y) {
   if (!touching_) return;
+  // The views that change say so, and where: a drag of the settings list
+  // redraws the list alone.
   if (auto point = presentation().displayPointForWindowPoint({x, y})) {
     window_->touchMoved(PointMake(point->x, point->y));
-    needsDisplay_ = true;
   }
+}
+
+View* Application::mouseWheel(double x, double y, double notches) {
+  auto point = presentation().displayPointForWindowPoint({x, y});
+  if (!point) return nullptr;  // in the bars
+  return window_->scrollWheel(PointMake(point->x, point->y), notches);
 }
 
 void Application::mouseUp(double x, double y) {
@@ -519,6 +526,13 @@ void Application::handleEvent(const void* e) {
       break;
     case SDL_MOUSEBUTTONUP:
       if (event.button.button == SDL_BUTTON_LEFT) mouseUp(event.button.x, event.button.y);
+      break;
+    case SDL_MOUSEWHEEL:
+      // preciseY carries a touchpad's fractions of a notch; a system set to
+      // "natural" scrolling has flipped it already, as its user wants.
+      if (event.wheel.preciseY != 0) {
+        mouseWheel(event.wheel.mouseX, event.wheel.mouseY, event.wheel.preciseY);
+      }
       break;
     case SDL_KEYDOWN:
       if (Key key = keyForSdl(event.key.keysym.sym); key != Key::Unknown) {

@@ -77,9 +77,9 @@ struct ApplicationOptions {
 // root `Window` view) is drawn with cairo at the window's pixel density and
 // shown turned the way the reader holds it, scaled to fit the window and
 // centred with black bars. Mouse-down is touch-down at the portrait point under
-// the pointer. The loop fires the main run loop's timers, advances animations
-// and redraws, and sleeps in between: until the next event, the next timer or,
-// while something animates, the next frame.
+// the pointer; the wheel goes to the view under the pointer. The loop fires the main run loop's
+// timers, advances animations and redraws, and sleeps in between: until the next event, the next
+// timer or, while something animates, the next frame.
 //
 // Escape and Ctrl+Q quit; so does closing the window or SIGTERM. One
 // application exists at a time, on the main thread.
@@ -131,6 +131,9 @@ class Application {
   View* mouseDown(double x, double y);
   void mouseMoved(double x, double y);
   void mouseUp(double x, double y);
+  // The wheel turned `notches` (positive away from the user) with the
+  // pointer at (x, y): goes to the view under the pointer. Returns it.
+  View* mouseWheel(double x, double y, double notches);
   // Quit keys first, then the key handler. Returns whether the key was used.
   bool keyDown(Key key, unsigned modifiers);
 

@@ -88,7 +88,7 @@ void renderView(View& v, cairo_t* cr, double scale, bool isRoot) {
   // A view's own drawing never leaves its bounds; a leaf view can therefore
   // be clipped there, which also keeps its alpha group as small as the view.
   bool leaf = v.subviews().empty() && !flip;
-  if (leaf) {
+  if (leaf || v.clipsToBounds()) {
     cairo_rectangle(cr, 0, 0, b.size.width, b.size.height);
     cairo_clip(cr);
   }
@@ -99,6 +99,10 @@ void renderView(View& v, cairo_t* cr, double scale, bool isRoot) {
     cairo_rectangle(cr, 0, 0, b.size.width, b.size.height);
     cairo_fill(cr);
   }
+  // The view's own drawing and its subviews are in its bounds' coordinates,
+  // whose origin is at the top-left corner.
+  cairo_save(cr);
+  cairo_translate(cr, -b.origin.x, -b.origin.y);
   {
     cairo_save(cr);
     GraphicsContext ctx(cr, scale);
@@ -111,6 +115,7 @@ void renderView(View& v, cairo_t* cr, double scale, bool isRoot) {
     renderSubviews(flip->before, cr, scale);
   else
     renderSubviews(v.subviews(), cr, scale);
+  cairo_restore(cr);
   if (flip) {
     // Shade the turning face a little as it goes edge-on.
     cairo_set_source_rgba(cr, 0, 0, 0, 0.5 * std::sin(flipProgress * M_PI));
@@ -143,7 +148,7 @@ cairo_matrix_t viewToSuperview(const View& v) {
     cairo_matrix_multiply(&m, &turn, &m);
   }
   Rect b = v.bounds();
-  cairo_matrix_translate(&m, -b.size.width * 0.5, -b.size.height * 0.5);
+  cairo_matrix_translate(&m, -b.size.width * 0.5 - b.origin.x, -b.size.height * 0.5 - b.origin.y);
   return m;
 }
 
@@ -162,11 +167,12 @@ bool drawnAtAll(const View& v) {
 }
 
 // Adds the corners of `v` and of every visible subview below it, mapped by
-// `toRoot` (v's coordinates to the root's).
+// `toRoot` (v's coordinates to the root's); a view that clips its subviews
+// holds them all.
 void addSubtreeExtent(const View& v, const cairo_matrix_t& toRoot, Extent& extent) {
   if (!drawnAtAll(v)) return;
   Rect b = v.bounds();
-  const double xs[] = {0, b.size.width}, ys[] = {0, b.size.height};
+  const double xs[] = {b.minX(), b.maxX()}, ys[] = {b.minY(), b.maxY()};
   for (double x : xs) {
     for (double y : ys) {
       double px = x, py = y;
@@ -174,6 +180,7 @@ void addSubtreeExtent(const View& v, const cairo_matrix_t& toRoot, Extent& exten
       extent.add(px, py);
     }
   }
+  if (v.clipsToBounds()) return;
   for (const auto& sub : v.subviews()) {
     cairo_matrix_t m = viewToSuperview(*sub);
     cairo_matrix_multiply(&m, &m, &toRoot);

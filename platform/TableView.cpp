@@ -2,6 +2,7 @@
 
 #include <cairo.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "platform/GraphicsContext.h"
@@ -85,15 +86,12 @@ void TableViewCell::drawRect(const Rect&) {
   }
 }
 
-void TableViewCell::touchesBegan(Point) {
-  if (table_) table_->selectRowAtIndexPath(indexPath_);
-}
-
 // ---------------------------------------------------------------- TableView
 
 TableView::TableView(const Rect& frame, TableViewStyle style) : View(frame), style_(style) {
   setBackgroundColor(style == TableViewStyle::Grouped ? Color::viewFlipsideBackgroundColor()
                                                       : Color::blackColor());
+  setClipsToBounds(true);
 }
 
 void TableView::reloadData() {
@@ -130,6 +128,8 @@ void TableView::reloadData() {
     if (sec.header) addSubview(sec.header);
     for (auto& c : sec.cells) addSubview(c);
   }
+  // The list stays where it was scrolled to, as far as the new rows reach.
+  setContentOffset(contentOffset());
   setNeedsDisplay();
 }
 
@@ -144,6 +144,7 @@ std::shared_ptr<TableViewCell> TableView::dequeueReusableCellWithIdentifier(
 
 void TableView::layoutSubviews() {
   layoutRows();
+  setContentOffset(contentOffset());
 }
 
 void TableView::layoutRows() {
@@ -152,6 +153,7 @@ void TableView::layoutRows() {
   double inset = grouped ? kGroupInset : 0;
   double y = 0;
   for (auto& sec : sections_) {
+    const double top = y;
     if (!sec.title.empty()) {
       y += grouped ? kSectionGap * 0.5 : 0;
       sec.headerRect = RectMake(inset + 10, y, width - 2 * inset - 20, kHeaderHeight);
@@ -180,7 +182,9 @@ void TableView::layoutRows() {
       c->layoutSubviews();
     }
     y += rowsHeight + (grouped ? kSectionGap : 0);
+    sec.sectionRect = RectMake(0, top, width, y - top);
   }
+  contentHeight_ = y;
 }
 
 int TableView::numberOfRowsInSection(int section) const {
@@ -203,31 +207,140 @@ Rect TableView::rectForRowAtIndexPath(IndexPath ip) const {
   return c ? c->frame() : Rect{};
 }
 
+Rect TableView::rectForSection(int section) const {
+  if (section < 0 || section >= numberOfSections()) return Rect{};
+  return sections_[section].sectionRect;
+}
+
+std::optional<IndexPath> TableView::indexPathForRowAtPoint(Point p) const {
+  for (const auto& sec : sections_) {
+    for (const auto& c : sec.cells) {
+      if (c->frame().contains(p)) return c->indexPath_;
+    }
+  }
+  return std::nullopt;
+}
+
 void TableView::selectRowAtIndexPath(IndexPath ip) {
   if (delegate_ && cellForRowAtIndexPath(ip)) delegate_->didSelectRowAtIndexPath(this, ip);
+}
+
+// ---------------------------------------------------------------- scrolling
+
+double TableView::maxContentOffset() const {
+  return std::max(0.0, contentHeight_ - bounds().size.height);
+}
+
+void TableView::setContentOffset(double offset) {
+  const double held = std::clamp(offset, 0.0, maxContentOffset());
+  if (held == contentOffset()) return;
+  setBoundsOrigin(Point{0, held});
+  // The scroll indicator's place is part of the table's own drawing, which
+  // the new origin has already marked for drawing.
+}
+
+void TableView::scrollRectToVisible(const Rect& rect) {
+  const double h = bounds().size.height;
+  double offset = contentOffset();
+  if (rect.maxY() > offset + h) offset = rect.maxY() - h;
+  if (rect.minY() < offset) offset = rect.minY();
+  setContentOffset(offset);
+}
+
+void TableView::scrollToRowAtIndexPath(IndexPath ip, TableViewScrollPosition position) {
+  if (!cellForRowAtIndexPath(ip)) return;
+  const Rect r = rectForRowAtIndexPath(ip);
+  const double h = bounds().size.height;
+  switch (position) {
+    case TableViewScrollPosition::None:
+      scrollRectToVisible(r);
+      break;
+    case TableViewScrollPosition::Top:
+      setContentOffset(r.minY());
+      break;
+    case TableViewScrollPosition::Middle:
+      setContentOffset(r.midY() - h * 0.5);
+      break;
+    case TableViewScrollPosition::Bottom:
+      setContentOffset(r.maxY() - h);
+      break;
+  }
+}
+
+void TableView::scrollByPages(int pages) {
+  const double page =
+      std::max(TableViewCell::kRowHeight, bounds().size.height - TableViewCell::kRowHeight);
+  setContentOffset(contentOffset() + page * pages);
+}
+
+void TableView::scrollWheel(double notches) {
+  if (!scrollEnabled_) {
+    View::scrollWheel(notches);
+    return;
+  }
+  // Away from the user shows what lies above.
+  setContentOffset(contentOffset() - notches * kWheelStep);
+}
+
+void TableView::touchesBegan(Point p) {
+  touch_ = Touch{visiblePoint(p), contentOffset(), indexPathForRowAtPoint(p), false};
+}
+
+void TableView::touchesMoved(Point p) {
+  if (!touch_) return;
+  // Where the touch is on the table's face: the content under it moves.
+  const Point now = visiblePoint(p);
+  const double dx = now.x - touch_->start.x, dy = now.y - touch_->start.y;
+  if (!touch_->dragging && std::hypot(dx, dy) > kDragThreshold) touch_->dragging = true;
+  // The content follows the hand from where it came down: no jump of the
+  // threshold's few points when the drag is recognised.
+  if (touch_->dragging && scrollEnabled_) setContentOffset(touch_->startOffset - dy);
+}
+
+void TableView::touchesEnded(Point p) {
+  if (!touch_) return;
+  touchesMoved(p);
+  const Touch ended = *touch_;
+  touch_.reset();
+  if (!ended.dragging && ended.row) selectRowAtIndexPath(*ended.row);
 }
 
 void TableView::drawRect(const Rect&) {
   GraphicsContext* ctx = GraphicsGetCurrentContext();
   if (!ctx || style_ != TableViewStyle::Grouped) return;
   cairo_t* cr = ctx->cairo();
-  // Fine diagonal pinstripes give the background a little texture.
-  Rect b = bounds();
+  // Fine diagonal pinstripes give the background a little texture; they
+  // belong to the content and move with it (lines x + y = c, c a multiple of
+  // 6, across the part shown and a little beyond, so that the table's edges
+  // cut them the same wherever it is scrolled).
+  const Rect b = bounds();
+  const double y0 = b.minY() - 6, y1 = b.maxY() + 6;
   cairo_set_line_width(cr, 1);
   cairo_set_source_rgba(cr, 1, 1, 1, 0.025);
-  for (double x = -b.size.height; x < b.size.width; x += 6) {
-    cairo_move_to(cr, x, b.size.height);
-    cairo_line_to(cr, x + b.size.height, 0);
+  for (double c = std::floor(y0 / 6) * 6; c < b.size.width + y1; c += 6) {
+    cairo_move_to(cr, c - y1, y1);
+    cairo_line_to(cr, c - y0, y0);
   }
   cairo_stroke(cr);
   for (auto& sec : sections_) {
     if (sec.groupRect.isEmpty()) continue;
+    if (sec.groupRect.maxY() < y0 || sec.groupRect.minY() > y1) continue;
     roundedRectPath(cr, sec.groupRect, kCornerRadius, kCornerRadius);
     cairo_set_source_rgba(cr, kGroupFill.red, kGroupFill.green, kGroupFill.blue, 1);
     cairo_fill_preserve(cr);
     cairo_set_source_rgba(cr, kGroupEdge.red, kGroupEdge.green, kGroupEdge.blue, 1);
     cairo_set_line_width(cr, 1);
     cairo_stroke(cr);
+  }
+  // A slim bar in the right margin says how much of the list shows and where.
+  const double max = maxContentOffset();
+  if (scrollEnabled_ && max > 0) {
+    const double h = b.size.height;
+    const double length = std::max(24.0, h * h / contentHeight_);
+    const double top = b.minY() + 3 + (h - 6 - length) * (contentOffset() / max);
+    roundedRectPath(cr, RectMake(b.maxX() - 6, top, 3, length), 1.5, 1.5);
+    cairo_set_source_rgba(cr, 1, 1, 1, 0.35);
+    cairo_fill(cr);
   }
 }
 

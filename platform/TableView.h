@@ -2,6 +2,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,8 @@ class TableView;
 // One row: a content view for the row's own subviews, an optional text and an
 // accessory at the right. A cell made with an empty frame starts at the
 // standard row size (320 × 44; content view 43 high) until its table lays it out.
+// Touches on the row (not on a control in it) go on to the table, which
+// selects the row or scrolls.
 class TableViewCell : public View {
  public:
   TableViewCell(const Rect& frame, const std::string& reuseIdentifier);
@@ -51,8 +54,6 @@ class TableViewCell : public View {
   TableView* tableView() const { return table_; }
 
   void drawRect(const Rect& rect) override;
-  // A touch on the row (and not on a control in it) selects it.
-  void touchesBegan(Point p) override;
 
   static constexpr double kRowHeight = 44.0;
 
@@ -96,10 +97,22 @@ class TableViewDelegate {
   virtual void didSelectRowAtIndexPath(TableView* tableView, IndexPath indexPath) = 0;
 };
 
+enum class TableViewScrollPosition { None = 0, Top = 1, Middle = 2, Bottom = 3 };
+
 // A table of sections of rows, laid out from its data source on reloadData.
 // The grouped style draws each section as a rounded group under its header
-// title, like a settings page. Scrolling can be turned off (this table never
-// scrolls; rows past the bottom are simply cut).
+// title, like a settings page.
+//
+// Rows taller together than the table scroll, cut at its edges: the content
+// offset is how far down the content the table's top edge is, from 0 to
+// maxContentOffset() and never past either end. The wheel scrolls
+// kWheelStep points a notch; a touch that moves more than kDragThreshold
+// points drags the content with it and selects nothing. A touch that stays
+// within the threshold selects the row it came down on when it lifts (a
+// drag has to be told from a tap first); controls in a row, such as a
+// slider, take their touches themselves and still act on touch-down. A
+// scroll redraws the table only. With scrolling turned off, the wheel and
+// drags leave the content where it is; code can still move it.
 class TableView : public View {
  public:
   TableView(const Rect& frame, TableViewStyle style);
@@ -121,14 +134,45 @@ class TableView : public View {
   std::string headerTitleForSection(int section) const;
   // The cell shown at the index path, or null.
   TableViewCell* cellForRowAtIndexPath(IndexPath indexPath) const;
+  // Where the row, or all of a section (the space above it, its header and
+  // its rows), lies in the content (the table's own coordinates: subtract the
+  // content offset for where it shows); empty for none.
   Rect rectForRowAtIndexPath(IndexPath indexPath) const;
+  Rect rectForSection(int section) const;
+  // The row at a point of the content, if any.
+  std::optional<IndexPath> indexPathForRowAtPoint(Point p) const;
 
-  // Called by a touched cell: tells the delegate.
+  // Tells the delegate, as a tap on the row does.
   void selectRowAtIndexPath(IndexPath indexPath);
 
+  // --- scrolling
+  double contentHeight() const { return contentHeight_; }
+  double contentOffset() const { return bounds().origin.y; }
+  double maxContentOffset() const;
+  // Held between 0 and maxContentOffset().
+  void setContentOffset(double offset);
+  // The least scroll that shows all of `rect` (content coordinates); its top
+  // when it is taller than the table.
+  void scrollRectToVisible(const Rect& rect);
+  // None: the least scroll that shows the row; else the row at that edge, or
+  // in the middle, as far as the ends allow.
+  void scrollToRowAtIndexPath(IndexPath indexPath, TableViewScrollPosition position);
+  // By whole pages (negative: up). A page is the table's height less a row,
+  // so that the row at one edge is still seen at the other.
+  void scrollByPages(int pages);
+
   void drawRect(const Rect& rect) override;
+  void touchesBegan(Point p) override;
+  void touchesMoved(Point p) override;
+  void touchesEnded(Point p) override;
+  void scrollWheel(double notches) override;
 
   static constexpr double kGroupInset = 10.0;
+  // About three lines of text, as desktop lists scroll for a notch.
+  static constexpr double kWheelStep = 60.0;
+  // A hand holding still on a touch pad or a mouse moved while clicking
+  // strays a little: that is still a tap.
+  static constexpr double kDragThreshold = 6.0;
 
  protected:
   void layoutSubviews() override;
@@ -140,14 +184,27 @@ class TableView : public View {
     std::vector<std::shared_ptr<TableViewCell>> cells;
     Rect headerRect;
     Rect groupRect;
+    Rect sectionRect;
   };
   void layoutRows();
+  // From a point of the content to where it shows in the table's frame.
+  Point visiblePoint(Point p) const { return Point{p.x, p.y - contentOffset()}; }
 
   TableViewStyle style_;
   TableViewDataSource* dataSource_ = nullptr;
   TableViewDelegate* delegate_ = nullptr;
   bool scrollEnabled_ = true;
+  double contentHeight_ = 0;
   std::vector<Section> sections_;
+  // The touch in progress: where it came down (as shown), the offset then,
+  // the row under it, and whether it has become a drag.
+  struct Touch {
+    Point start;
+    double startOffset = 0;
+    std::optional<IndexPath> row;
+    bool dragging = false;
+  };
+  std::optional<Touch> touch_;
   std::multimap<std::string, std::shared_ptr<TableViewCell>> reusable_;
 };
 

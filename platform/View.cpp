@@ -149,6 +149,16 @@ void View::resizeSubviews(Size old) {
   }
 }
 
+void View::setBoundsOrigin(Point origin) {
+  if (origin.x == boundsOrigin_.x && origin.y == boundsOrigin_.y) return;
+  // Only this view's own place changes on screen (a clipping view's
+  // subviews stay inside it): that part is drawn again, not the whole tree.
+  Window* w = window();
+  if (w) w->addDamage(renderedExtentInRoot(*this, *w));
+  boundsOrigin_ = origin;
+  if (w) w->addDamage(renderedExtentInRoot(*this, *w));
+}
+
 void View::setAlpha(double alpha) {
   Window* w = window();
   if (w) w->addDamage(renderedExtentInRoot(*this, *w));
@@ -276,11 +286,14 @@ Point toLocal(const View& v, Point p) {
   Point local = rel;
   if (!Transform3DIsIdentity(v.transform()) && !Transform3DInvertApply(v.transform(), rel, &local))
     return Point{-1e9, -1e9};
-  return Point{local.x + v.bounds().size.width * 0.5, local.y + v.bounds().size.height * 0.5};
+  const Rect b = v.bounds();
+  return Point{local.x + b.size.width * 0.5 + b.origin.x,
+               local.y + b.size.height * 0.5 + b.origin.y};
 }
 
 Point toSuper(const View& v, Point p) {
-  Point rel{p.x - v.bounds().size.width * 0.5, p.y - v.bounds().size.height * 0.5};
+  const Rect b = v.bounds();
+  Point rel{p.x - b.origin.x - b.size.width * 0.5, p.y - b.origin.y - b.size.height * 0.5};
   Point moved = Transform3DApply(v.transform(), rel);
   return Point{moved.x + v.center().x, moved.y + v.center().y};
 }
@@ -320,6 +333,9 @@ void View::touchesMoved(Point p) {
 }
 void View::touchesEnded(Point p) {
   if (superview_) superview_->touchesEnded(toSuper(*this, p));
+}
+void View::scrollWheel(double notches) {
+  if (superview_) superview_->scrollWheel(notches);
 }
 
 // ---------------------------------------------------------------- animation blocks

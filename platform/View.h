@@ -42,7 +42,9 @@ struct PropertyAnimation {
 // A rectangle of the screen with its own drawing and subviews. Geometry is in
 // points in the superview's coordinates: `center` and the size of `bounds` are
 // the truth, `frame` is derived from them (as it is under an identity
-// transform). The layer transform turns and moves the view about its centre;
+// transform). The origin of `bounds` is the point of the view's own
+// coordinates shown at its top-left corner: (0, 0) unless the view scrolls
+// its content. The layer transform turns and moves the view about its centre;
 // alpha 0 is invisible; later-added subviews lie above earlier ones.
 class View : public std::enable_shared_from_this<View> {
  public:
@@ -54,7 +56,10 @@ class View : public std::enable_shared_from_this<View> {
   // --- geometry
   Rect frame() const;
   void setFrame(const Rect& frame);
-  Rect bounds() const { return Rect{{0, 0}, size_}; }
+  Rect bounds() const { return Rect{boundsOrigin_, size_}; }
+  // Scrolls what the view draws and holds: its own point `origin` comes to
+  // its top-left corner. Redraws only where the view is.
+  void setBoundsOrigin(Point origin);
   Point center() const { return center_; }
   void setCenter(Point c) {
     center_ = c;
@@ -71,6 +76,13 @@ class View : public std::enable_shared_from_this<View> {
   bool isHidden() const { return hidden_; }
   void setHidden(bool hidden) {
     hidden_ = hidden;
+    setNeedsDisplay();
+  }
+  // Whether the view's subviews are cut at its bounds (a leaf view's own
+  // drawing always is).
+  bool clipsToBounds() const { return clipsToBounds_; }
+  void setClipsToBounds(bool clips) {
+    clipsToBounds_ = clips;
     setNeedsDisplay();
   }
   Color backgroundColor() const { return backgroundColor_; }
@@ -122,6 +134,10 @@ class View : public std::enable_shared_from_this<View> {
   virtual void touchesBegan(Point p);
   virtual void touchesMoved(Point p);
   virtual void touchesEnded(Point p);
+  // The mouse wheel turned over the view by `notches` (fractions from a
+  // touchpad), positive away from the user: what lies above should come into
+  // view. Passed to the superview by default, like touches.
+  virtual void scrollWheel(double notches);
 
   // --- animation blocks (main thread). Changes of alpha and transform made
   // between begin and commit animate over the duration with the curve; each
@@ -172,10 +188,12 @@ class View : public std::enable_shared_from_this<View> {
 
   Point center_;
   Size size_;
+  Point boundsOrigin_;
   unsigned autoresizingMask_ = AutoresizingNone;
   double alpha_ = 1.0;
   Transform3D transform_ = Transform3DIdentity;
   bool hidden_ = false;
+  bool clipsToBounds_ = false;
   bool userInteractionEnabled_ = true;
   Color backgroundColor_ = Color::clearColor();
 

@@ -43,7 +43,14 @@ void Window::touchMoved(Point p) {
   if (!touchedRaw_) return;
   std::shared_ptr<View> keep = touched_;
   touchedRaw_->touchesMoved(touchedRaw_->convertPointFromView(p, this));
-  setNeedsDisplayFlag(true);
+}
+
+View* Window::scrollWheel(Point p, double notches) {
+  View* hit = hitTest(p);
+  if (!hit) return nullptr;
+  std::shared_ptr<View> keep = hit->weak_from_this().lock();
+  hit->scrollWheel(notches);
+  return hit;
 }
 
 void Window::touchUp(Point p) {

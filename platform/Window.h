@@ -17,10 +17,16 @@ class Window : public View {
 
   // Touch-down at `p` (portrait points, window coordinates): hit-tests and
   // delivers touchesBegan to the front-most view that takes touches. Moves and
-  // the lift go to that same view. Returns the view touched, or null.
+  // the lift go to that same view. Returns the view touched, or null. A move
+  // redraws only what the views it reaches say changed (a drag of the list
+  // redraws the list, not the screen).
   View* touchDown(Point p);
   void touchMoved(Point p);
   void touchUp(Point p);
+  // The mouse wheel turned `notches` (positive away from the user) with the
+  // pointer at `p`: the front-most view there that takes touches gets it.
+  // Returns that view, or null.
+  View* scrollWheel(Point p, double notches);
 
   // Set by setNeedsDisplay of any view in the tree; cleared by the app loop.
   bool needsDisplay() const { return needsDisplay_; }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -17,6 +18,7 @@ using platform::IndexPath;
 using platform::Preferences;
 using platform::TableViewCell;
 using platform::TableViewCellAccessoryType;
+using Strings = std::vector<std::string>;
 
 namespace {
 
@@ -45,13 +47,32 @@ class FlipsideViewControllerTest : public ::testing::Test {
   }
 
   platform::TableView& table() { return *controller->tableView(); }
-  TableViewCell* tuningRow(int row) { return table().cellForRowAtIndexPath(IndexPath{1, row}); }
-  std::vector<int> checkedRows() {
-    std::vector<int> rows;
-    for (int r = 0; r < table().numberOfRowsInSection(1); ++r) {
-      if (tuningRow(r)->accessoryType() == TableViewCellAccessoryType::Checkmark) rows.push_back(r);
+  IndexPath rowOf(const std::string& id) {
+    const auto& tunings = Tuning::definedTunings();
+    for (size_t i = 0; i < tunings.size(); ++i) {
+      if (tunings[i]->tuningId == id) return *controller->indexPathForTuning(static_cast<int>(i));
+    }
+    ADD_FAILURE() << "no tuning " << id;
+    return IndexPath{};
+  }
+  // The names of the rows carrying a checkmark, anywhere in the list.
+  std::vector<std::string> checkedRows() {
+    std::vector<std::string> rows;
+    for (int s = 0; s < table().numberOfSections(); ++s) {
+      for (int r = 0; r < table().numberOfRowsInSection(s); ++r) {
+        TableViewCell* cell = table().cellForRowAtIndexPath(IndexPath{s, r});
+        if (cell->accessoryType() == TableViewCellAccessoryType::Checkmark) {
+          rows.push_back(cell->text());
+        }
+      }
     }
     return rows;
+  }
+  // The row shows whole between the table's edges.
+  bool showsWhole(IndexPath ip) {
+    const platform::Rect r = table().rectForRowAtIndexPath(ip);
+    return r.minY() >= table().contentOffset() &&
+           r.maxY() <= table().contentOffset() + table().bounds().size.height;
   }
   // What a later run of the program would read back.
   Preferences reread() { return Preferences(dir); }
@@ -62,24 +83,57 @@ class FlipsideViewControllerTest : public ::testing::Test {
   std::shared_ptr<FlipsideViewController> controller;
 };
 
-TEST_F(FlipsideViewControllerTest, WithDefaultsOnlyShows440AndStandardGuitar) {
+TEST_F(FlipsideViewControllerTest, WithDefaultsOnlyShows440AndStandardGuitarAtTheTop) {
   FlipsideViewController& c = load();
   EXPECT_EQ("440 Hz", c.calibrationLabel()->text());
   EXPECT_EQ(440.0f, c.calibrationSlider()->value());
-  EXPECT_EQ("Standard Guitar", tuningRow(0)->text());
-  EXPECT_EQ(std::vector<int>{0}, checkedRows());
+  EXPECT_EQ(Strings{"Standard Guitar"}, checkedRows());
+  EXPECT_EQ(0, table().contentOffset()) << "the calibration in view";
   // Reading is not writing: nothing is stored until the user changes something.
   EXPECT_TRUE(preferences->storedValues().empty());
 }
 
-TEST_F(FlipsideViewControllerTest, ShowsTheStoredCalibrationAndTuning) {
+// Every tuning once, under its instrument's name, the groups in their order.
+TEST_F(FlipsideViewControllerTest, ListsEveryTuningOnceGroupedByInstrument) {
+  load();
+  Strings titles;
+  std::vector<std::string> listed;
+  for (int s = 0; s < table().numberOfSections(); ++s) {
+    titles.push_back(table().headerTitleForSection(s));
+    for (int r = 0; s > 0 && r < table().numberOfRowsInSection(s); ++r) {
+      listed.push_back(table().cellForRowAtIndexPath(IndexPath{s, r})->text());
+      const auto tuning = Tuning::definedTunings()[controller->listedTunings()[listed.size() - 1]];
+      EXPECT_EQ(tuning->tuningName, listed.back());
+      EXPECT_EQ(tuning->tuningGroup, titles.back()) << listed.back();
+    }
+  }
+  EXPECT_EQ(
+      (Strings{"Calibration", "Guitar", "Bass", "Violin family", "Banjo", "Ukulele", "Chromatic"}),
+      titles);
+  Strings names;
+  for (const auto& t : Tuning::definedTunings()) names.push_back(t->tuningName);
+  std::sort(names.begin(), names.end());
+  std::sort(listed.begin(), listed.end());
+  EXPECT_EQ(names, listed);
+}
+
+// Wherever the stored tuning is in the list, it is in view when the screen
+// opens, and again when it is opened after the list was scrolled away.
+TEST_F(FlipsideViewControllerTest, OpensWithTheStoredTuningInView) {
   preferences->setInteger(437, CalibrationOption);
-  preferences->setString("ukulele", TargetTuningOption);
-  FlipsideViewController& c = load();
-  EXPECT_EQ("437 Hz", c.calibrationLabel()->text());
-  EXPECT_EQ(437.0f, c.calibrationSlider()->value());
-  EXPECT_EQ(437.0f, calibrationValue);
-  EXPECT_EQ(std::vector<int>{4}, checkedRows());
+  for (std::string id : {"ukulele", "bass5", "cello", "chromatic"}) {
+    SCOPED_TRACE(id);
+    preferences->setString(id, TargetTuningOption);
+    FlipsideViewController& c = load();
+    EXPECT_EQ("437 Hz", c.calibrationLabel()->text());
+    EXPECT_EQ(Strings{Tuning::tuningForId(id)->tuningName}, checkedRows());
+    EXPECT_TRUE(showsWhole(rowOf(id)));
+    EXPECT_GT(table().contentOffset(), 0);
+
+    table().setContentOffset(0);
+    c.viewWillAppear(true);
+    EXPECT_TRUE(showsWhole(rowOf(id)));
+  }
 }
 
 TEST_F(FlipsideViewControllerTest, UnusableStoredValuesFallBackToTheFirstTuningAnd440) {
@@ -93,7 +147,7 @@ TEST_F(FlipsideViewControllerTest, UnusableStoredValuesFallBackToTheFirstTuningA
     FlipsideViewController& c = load();
     EXPECT_EQ("440 Hz", c.calibrationLabel()->text());
     EXPECT_EQ(440.0f, c.calibrationSlider()->value());
-    EXPECT_EQ(std::vector<int>{0}, checkedRows());
+    EXPECT_EQ(Strings{"Standard Guitar"}, checkedRows());
   }
 }
 
@@ -111,50 +165,45 @@ TEST_F(FlipsideViewControllerTest, TheSliderValueIsTruncatedForLabelPreferenceAn
 
 TEST_F(FlipsideViewControllerTest, ChoosingATuningStoresItMovesTheCheckmarkAndTellsTheEngine) {
   load();
-  table().selectRowAtIndexPath(IndexPath{1, 2});
+  table().selectRowAtIndexPath(rowOf("banjo"));
   EXPECT_EQ("banjo", reread().stringForKey(TargetTuningOption));
   EXPECT_EQ(Tuning::tuningForId("banjo"), tuner->targetTuning());
   EXPECT_EQ(2, selectedTuning);
-  EXPECT_EQ(std::vector<int>{2}, checkedRows());
+  EXPECT_EQ(Strings{"5-String Banjo"}, checkedRows());
 
   // Again: the same value stored, still one checkmark.
-  table().selectRowAtIndexPath(IndexPath{1, 2});
+  table().selectRowAtIndexPath(rowOf("banjo"));
   EXPECT_EQ("banjo", reread().stringForKey(TargetTuningOption));
-  EXPECT_EQ(std::vector<int>{2}, checkedRows());
+  EXPECT_EQ(Strings{"5-String Banjo"}, checkedRows());
 }
 
-TEST_F(FlipsideViewControllerTest, TouchingTheCalibrationRowOnlyRebuildsIt) {
-  FlipsideViewController& c = load();
-  table().selectRowAtIndexPath(IndexPath{1, 3});
-  TableViewCell* before = table().cellForRowAtIndexPath(IndexPath{0, 0});
-  table().selectRowAtIndexPath(IndexPath{0, 0});
-  EXPECT_NE(before, table().cellForRowAtIndexPath(IndexPath{0, 0}));
-  EXPECT_EQ("violin", reread().stringForKey(TargetTuningOption));
-  EXPECT_EQ(std::vector<int>{3}, checkedRows());
-  EXPECT_EQ("440 Hz", c.calibrationLabel()->text());
-  EXPECT_FALSE(reread().storedValues().count(CalibrationOption));
-}
-
+// Choosing a tuning, or touching the calibration row, rebuilds the row: the
+// one label moves into it, with a new slider set from the value last
+// reported. Touching the calibration row changes nothing else.
 TEST_F(FlipsideViewControllerTest, TheOneCalibrationLabelMovesIntoEachRebuiltRow) {
   FlipsideViewController& c = load();
   platform::Label* label = c.calibrationLabel();
   TableViewCell* firstRow = table().cellForRowAtIndexPath(IndexPath{0, 0});
   platform::Slider* firstSlider = c.calibrationSlider();
+  // Both held, so that nothing new can take their addresses.
+  const auto held = {firstRow->shared_from_this(), firstSlider->shared_from_this()};
   EXPECT_EQ(firstRow->contentView(), label->superview());
 
   firstSlider->setValue(451.5f);
   firstSlider->sendActionsForControlEvents(platform::ControlEventValueChanged);
-  table().selectRowAtIndexPath(IndexPath{1, 1});
+  table().selectRowAtIndexPath(rowOf("dropd"));
+  table().selectRowAtIndexPath(IndexPath{0, 0});
 
-  TableViewCell* secondRow = table().cellForRowAtIndexPath(IndexPath{0, 0});
-  ASSERT_NE(firstRow, secondRow);
+  TableViewCell* lastRow = table().cellForRowAtIndexPath(IndexPath{0, 0});
+  ASSERT_NE(firstRow, lastRow);
   EXPECT_EQ(label, c.calibrationLabel()) << "made once";
-  EXPECT_EQ(secondRow->contentView(), label->superview());
+  EXPECT_EQ(lastRow->contentView(), label->superview());
   EXPECT_EQ("451 Hz", label->text());
-  // The new row has a new slider, set from the value last reported.
   ASSERT_NE(nullptr, c.calibrationSlider());
   EXPECT_NE(firstSlider, c.calibrationSlider());
   EXPECT_FLOAT_EQ(451.5f, c.calibrationSlider()->value());
+  EXPECT_EQ("dropd", reread().stringForKey(TargetTuningOption));
+  EXPECT_EQ(Strings{"Drop-D Guitar"}, checkedRows());
 }
 
 }  // namespace

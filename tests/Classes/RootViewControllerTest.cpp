@@ -249,7 +249,7 @@ TEST_F(RootViewControllerTest, SettingsChangedOnTheFlipsideReachTheTunerScreenOn
   tunerView().noteButtons()[1]->sendActionsForControlEvents(platform::ControlEventTouchDown);
   ASSERT_NE(nullptr, mainController->tuner()->manualNoteSelection());
   toggle();
-  settingsController->tableView()->selectRowAtIndexPath(platform::IndexPath{1, 2});
+  settingsController->tableView()->selectRowAtIndexPath(*settingsController->indexPathForTuning(2));
   platform::Slider* slider = settingsController->calibrationSlider();
   slider->setValue(443.4f);
   slider->sendActionsForControlEvents(platform::ControlEventValueChanged);
@@ -322,21 +322,57 @@ TEST_F(RootViewControllerTest, KeysWorkTheSettingsScreensControls) {
   EXPECT_TRUE(key(keyForCharacter('=')));
   EXPECT_EQ("438 Hz", label->text());
 
+  // Digits count the tunings as the list shows them: the fifth guitar tuning.
   EXPECT_TRUE(key(keyForCharacter('5')));
-  EXPECT_EQ(Tuning::tuningForId("ukulele"), mainController->tuner()->targetTuning());
-  EXPECT_TRUE(key(keyForCharacter('t')));
-  EXPECT_EQ(Tuning::definedTunings()[5], mainController->tuner()->targetTuning());
-  // T goes on through the list and round to its start.
-  for (size_t i = 6; i < Tuning::definedTunings().size(); ++i) key(keyForCharacter('t'));
-  EXPECT_TRUE(key(keyForCharacter('t')));
-  EXPECT_EQ(Tuning::definedTunings().front(), mainController->tuner()->targetTuning());
+  EXPECT_EQ(Tuning::tuningForId("dadgad"), mainController->tuner()->targetTuning());
   EXPECT_FALSE(key(keyForCharacter('0')));
   EXPECT_FALSE(key(keyForCharacter('m'))) << "the tuner screen's keys rest here";
   EXPECT_EQ(TunerMode::tuner, mainController->mode());
 
   EXPECT_TRUE(key(Key::Return));
   EXPECT_FALSE(root->isShowingFlipside());
-  EXPECT_EQ(6u, tunerView().noteButtons().size()) << "the guitar again";
+  EXPECT_EQ(6u, tunerView().noteButtons().size()) << "DADGAD's six strings";
+}
+
+// T and Shift+T walk every tuning of the list, round both ends, each shown
+// as it is chosen; the paging keys move the list within its ends, and a
+// change of the calibration brings its row back into view.
+TEST_F(RootViewControllerTest, AKeyPathReachesEveryRowAndShowsIt) {
+  launch();
+  toggle();
+  platform::TableView& table = *settingsController->tableView();
+  auto chosenRowShows = [&] {
+    const platform::Rect r =
+        table.rectForRowAtIndexPath(*settingsController->indexPathForTuning(selectedTuning));
+    return r.minY() >= table.contentOffset() &&
+           r.maxY() <= table.contentOffset() + table.bounds().size.height;
+  };
+  const std::vector<int> listed = settingsController->listedTunings();
+  ASSERT_EQ(Tuning::definedTunings().size(), listed.size());
+  for (size_t i = 1; i <= listed.size(); ++i) {
+    EXPECT_TRUE(key(keyForCharacter('t')));
+    EXPECT_EQ(listed[i % listed.size()], selectedTuning);
+    EXPECT_EQ(Tuning::definedTunings()[selectedTuning], mainController->tuner()->targetTuning());
+    EXPECT_TRUE(chosenRowShows()) << i;
+  }
+  for (size_t i = listed.size(); i-- > 0;) {
+    EXPECT_TRUE(key(keyForCharacter('t'), platform::KeyModifierShift));
+    EXPECT_EQ(listed[i], selectedTuning);
+    EXPECT_TRUE(chosenRowShows()) << i;
+  }
+
+  EXPECT_TRUE(key(Key::Home));
+  EXPECT_EQ(0, table.contentOffset());
+  EXPECT_TRUE(key(Key::PageDown));
+  EXPECT_EQ(table.bounds().size.height - platform::TableViewCell::kRowHeight,
+            table.contentOffset());
+  EXPECT_TRUE(key(Key::PageUp));
+  EXPECT_EQ(0, table.contentOffset());
+  EXPECT_TRUE(key(Key::End));
+  EXPECT_EQ(table.maxContentOffset(), table.contentOffset());
+  EXPECT_TRUE(key(Key::Up));
+  EXPECT_EQ(0, table.contentOffset()) << "the calibration row and its header";
+  EXPECT_EQ("441 Hz", settingsController->calibrationLabel()->text());
 }
 
 }  // namespace

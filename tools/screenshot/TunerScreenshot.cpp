@@ -1,9 +1,12 @@
 // quillon-screenshot OUTPUT.png [CENTS] [SCALE]
+// quillon-screenshot --settings OUTPUT.png [TUNING-ID] [SCALE]
 //
 // Plays the guitar's D string CENTS (default +12) off pitch into the tuner screen on
 // a manual clock, lets the needle settle and writes what the screen shows,
 // turned the way the reader holds it (landscape), at SCALE pixels a point
-// (default 2). No window, display or sound device is needed.
+// (default 2). With --settings, writes the settings screen (upright) as it
+// opens with TUNING-ID chosen (default guitar). No window, display or sound
+// device is needed.
 
 #include <cairo.h>
 
@@ -15,7 +18,9 @@
 #include <string>
 #include <vector>
 
+#include "Classes/FlipsideViewController.h"
 #include "Classes/MainViewController.h"
+#include "Classes/RootViewController.h"
 #include "audio/AudioSource.h"
 #include "common/CaptureFormat.h"
 #include "common/Tuning.h"
@@ -72,12 +77,70 @@ class ToneAudioSource : public AudioSource {
   std::shared_ptr<platform::Timer> timer_;
 };
 
+cairo_status_t writePng(platform::View& root, bool landscape, double scale,
+                        const std::string& output) {
+  const int width = static_cast<int>(std::lround((landscape ? 480 : 320) * scale));
+  const int height = static_cast<int>(std::lround((landscape ? 320 : 480) * scale));
+  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
+  cairo_t* cr = cairo_create(surface);
+  if (landscape) {
+    // The portrait picture turned a quarter turn clockwise, so the portrait
+    // top edge is on the right.
+    cairo_translate(cr, width, 0);
+    cairo_rotate(cr, M_PI / 2);
+  }
+  platform::renderViewTree(root, cr, scale);
+  cairo_destroy(cr);
+  cairo_status_t status = cairo_surface_write_to_png(surface, output.c_str());
+  cairo_surface_destroy(surface);
+  if (status != CAIRO_STATUS_SUCCESS) {
+    fprintf(stderr, "cannot write %s: %s\n", output.c_str(), cairo_status_to_string(status));
+  }
+  return status;
+}
+
+// The settings screen as the app shows it after the flip, bar included.
+int settingsScreenshot(const std::string& output, const std::string& tuningId, double scale,
+                       platform::Preferences& preferences) {
+  if (!Tuning::tuningForId(tuningId)) {
+    fprintf(stderr, "no tuning %s\n", tuningId.c_str());
+    return 2;
+  }
+  preferences.setString(tuningId, TargetTuningOption);
+  auto root = std::make_shared<RootViewController>(
+      [&preferences] {
+        return std::make_shared<MainViewController>(
+            [] { return std::make_shared<ToneAudioSource>(kString); }, &preferences);
+      },
+      [&preferences] { return std::make_shared<FlipsideViewController>(&preferences); });
+  root->view();
+  root->toggleView();
+  platform::RunLoop::currentRunLoop().advanceBy(RootViewController::kFlipDuration + 0.1);
+  const cairo_status_t status = writePng(*root->view(), false, scale, output);
+  return status == CAIRO_STATUS_SUCCESS ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) {
+  const bool settings = argc > 1 && std::string(argv[1]) == "--settings";
+  if (argc < (settings ? 3 : 2)) {
     fprintf(stderr, "usage: %s OUTPUT.png [CENTS] [SCALE]\n", argv[0]);
+    fprintf(stderr, "       %s --settings OUTPUT.png [TUNING-ID] [SCALE]\n", argv[0]);
     return 2;
+  }
+  if (settings) {
+    platform::RunLoop::currentRunLoop().useManualClock();
+    auto dir = std::filesystem::temp_directory_path() / "quillon-screenshot-prefs";
+    std::filesystem::remove_all(dir);
+    int status;
+    {
+      platform::Preferences preferences(dir.string());
+      status = settingsScreenshot(argv[2], argc > 3 ? argv[3] : "guitar",
+                                  argc > 4 ? std::atof(argv[4]) : 2.0, preferences);
+    }
+    std::filesystem::remove_all(dir);
+    return status;
   }
   const std::string output = argv[1];
   const double cents = argc > 2 ? std::atof(argv[2]) : 12.0;
@@ -104,24 +167,8 @@ int main(int argc, char** argv) {
             tuner->frequencyDeltaForNote(*tuner->selectedNote()));
   }
 
-  // Landscape: the portrait picture turned a quarter turn clockwise, so the
-  // portrait top edge is on the right.
-  platform::View& root = *controller->view();
-  const int width = static_cast<int>(std::lround(480 * scale));
-  const int height = static_cast<int>(std::lround(320 * scale));
-  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
-  cairo_t* cr = cairo_create(surface);
-  cairo_translate(cr, width, 0);
-  cairo_rotate(cr, M_PI / 2);
-  platform::renderViewTree(root, cr, scale);
-  cairo_destroy(cr);
-  cairo_status_t status = cairo_surface_write_to_png(surface, output.c_str());
-  cairo_surface_destroy(surface);
+  const cairo_status_t status = writePng(*controller->view(), true, scale, output);
   controller.reset();
   std::filesystem::remove_all(dir);
-  if (status != CAIRO_STATUS_SUCCESS) {
-    fprintf(stderr, "cannot write %s: %s\n", output.c_str(), cairo_status_to_string(status));
-    return 1;
-  }
-  return 0;
+  return status == CAIRO_STATUS_SUCCESS ? 0 : 1;
 }
