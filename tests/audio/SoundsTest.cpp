@@ -26,6 +26,9 @@ class TestSystemSoundService : public SystemSoundService {
     live.insert(*out);
     return noErr;
   }
+  OSStatus createWithSamples(const int16_t*, size_t, int, int, SystemSoundID*) override {
+    return kSystemSoundUnsupportedFile;
+  }
   void play(SystemSoundID id) override { played.push_back(id); }
   OSStatus dispose(SystemSoundID id) override {
     disposals[id]++;
