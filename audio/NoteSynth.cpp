@@ -10,6 +10,7 @@ namespace notesynth {
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
+constexpr int kMaxPartials = 128;
 
 struct Voice {
   bool bowed;
@@ -101,8 +102,13 @@ std::vector<int16_t> synthesize(SoundTimbre timbre, double f0, uint32_t seed) {
   std::mt19937 random(seed);
   std::uniform_real_distribution<double> unit(0.0, 1.0);
 
-  // Partials up to 8 kHz (and well below the Nyquist frequency).
-  const int count = std::max(1, static_cast<int>(std::min(8000.0, 0.45 * kSampleRate) / f0));
+  // Partials up to 8 kHz (and well below the Nyquist frequency), at most
+  // 128: the time to make a note grows with their number, and above the
+  // 128th of a note below 62 Hz (3 kHz for a 25 Hz note) they are faint and
+  // gone within a tenth of a second. Every note of 62.5 Hz and up keeps all
+  // its partials to 8 kHz, as it always has.
+  const int count =
+      std::clamp(static_cast<int>(std::min(8000.0, 0.45 * kSampleRate) / f0), 1, kMaxPartials);
   std::vector<Partial> partials(count);
   for (int n = 1; n <= count; ++n) {
     const double f = n * f0;

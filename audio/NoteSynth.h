@@ -9,8 +9,8 @@
 // Reference notes synthesised from exact harmonics of the nominal pitch, so a
 // tuner reads them as perfectly in tune. The build writes the bundle's notes
 // with it (tools/notes), and the app makes the note of a sound name the bundle
-// has no file for while the player waits (audio/Sounds): a note of 25 Hz, the
-// slowest to make, takes a few tens of milliseconds (bench/README.md).
+// has no file for while the player waits (audio/Sounds): any note takes at
+// most about 6 ms of CPU (bench/README.md).
 namespace notesynth {
 
 constexpr int kSampleRate = 22050;
