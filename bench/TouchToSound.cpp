@@ -70,8 +70,9 @@ struct Stats {
     return values.empty() ? 0 : values[std::min(values.size() - 1, size_t(q * values.size()))];
   }
   void print(const char* what) {
-    std::printf("  %-34s median %6.1f  90%% %6.1f  max %6.1f ms  (%zu)\n", what, at(0.5), at(0.9),
-                at(1.0), values.size());
+    const auto over = std::count_if(values.begin(), values.end(), [](double v) { return v > 50; });
+    std::printf("  %-20s median %6.1f  90%% %6.1f  max %6.1f ms  (%zu, %d over 50 ms)\n", what,
+                at(0.5), at(0.9), at(1.0), values.size(), int(over));
   }
 };
 
