@@ -151,7 +151,7 @@ void MainViewController::preLoadSounds() {
 
 void MainViewController::startSound(const TargetNote& note) {
   if (!sounds_) sounds_ = std::make_shared<Sounds>();
-  if (auto effect = sounds_->soundForNote(note.soundName())) effect->play();
+  if (auto effect = sounds_->soundForNote(note)) effect->play();
 }
 
 void MainViewController::stopSound() {

@@ -20,6 +20,19 @@ std::shared_ptr<SoundEffect> SoundEffect::initWithContentsOfFile(
   return std::shared_ptr<SoundEffect>(new SoundEffect(soundID));
 }
 
+std::shared_ptr<SoundEffect> SoundEffect::initWithSamples(const std::vector<int16_t>& samples,
+                                                          int sampleRate) {
+  SystemSoundID soundID = 0;
+  const OSStatus error = AudioServicesCreateSystemSoundIDWithSamples(samples.data(), samples.size(),
+                                                                     1, sampleRate, &soundID);
+  if (error != noErr) {
+    Log("Error %d making a sound of %zu samples at %d Hz", static_cast<int>(error), samples.size(),
+        sampleRate);
+    return nullptr;
+  }
+  return std::shared_ptr<SoundEffect>(new SoundEffect(soundID));
+}
+
 SoundEffect::~SoundEffect() {
   AudioServicesDisposeSystemSoundID(_soundID);
 }

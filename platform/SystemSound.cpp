@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -16,10 +18,15 @@ namespace platform {
 
 namespace {
 
-// Everything is converted once, at load, to the mixer's format.
-constexpr int kMixRate = 44100;
-constexpr int kMixChannels = 2;
+// Everything is converted once, at load, to the mixer's format: the format of
+// the reference notes, which then need no conversion (and take a quarter of
+// the memory of 44.1 kHz stereo: a tone mode with 61 notes loaded keeps 13 MB).
+// The sound server makes it the output's format.
+constexpr int kMixRate = 22050;
+constexpr int kMixChannels = 1;
 constexpr int kVoices = 16;
+// 23 ms: a touched note waits at most this long to be handed to the output.
+constexpr Uint16 kMixFrames = 512;
 // Reference notes last seconds; a minute is plenty and bounds the memory a
 // bad file can claim.
 constexpr sf_count_t kLongestSoundSeconds = 60;
@@ -28,6 +35,11 @@ struct Sound {
   std::vector<float> samples;  // interleaved, kMixChannels, kMixRate
   size_t frames() const { return samples.size() / kMixChannels; }
 };
+
+bool saneFormat(int channels, int rate, int64_t frames) {
+  return channels >= 1 && channels <= 8 && rate >= 1000 && rate <= 384000 && frames >= 0 &&
+         frames <= kLongestSoundSeconds * rate;
+}
 
 bool convertToMixFormat(std::vector<float>& in, int channels, int rate, std::vector<float>& out) {
   if (channels == kMixChannels && rate == kMixRate) {
@@ -61,9 +73,7 @@ class SdlSystemSounds final : public SystemSoundService {
     SF_INFO info{};
     SNDFILE* file = sf_open(path, SFM_READ, &info);
     if (!file) return kSystemSoundUnsupportedFile;
-    const bool sane = info.channels >= 1 && info.channels <= 8 && info.samplerate >= 1000 &&
-                      info.samplerate <= 384000 && info.frames >= 0 &&
-                      info.frames <= kLongestSoundSeconds * info.samplerate;
+    const bool sane = saneFormat(info.channels, info.samplerate, info.frames);
     std::vector<float> decoded;
     if (sane) {
       decoded.resize(size_t(info.frames) * size_t(info.channels));
@@ -72,15 +82,20 @@ class SdlSystemSounds final : public SystemSoundService {
     }
     sf_close(file);
     if (!sane) return kSystemSoundUnsupportedFile;
+    return add(decoded, info.channels, info.samplerate, outSoundID);
+  }
 
-    auto sound = std::make_unique<Sound>();
-    if (!convertToMixFormat(decoded, info.channels, info.samplerate, sound->samples))
+  OSStatus createWithSamples(const int16_t* samples, size_t frames, int channels, int sampleRate,
+                             SystemSoundID* outSoundID) override {
+    if (!outSoundID) return kSystemSoundBadID;
+    *outSoundID = 0;
+    if ((!samples && frames > 0) || !saneFormat(channels, sampleRate, int64_t(frames)))
       return kSystemSoundUnsupportedFile;
-    std::lock_guard<std::mutex> lock(mutex_);
-    const SystemSoundID id = nextID_++;
-    sounds_[id] = std::move(sound);
-    *outSoundID = id;
-    return noErr;
+    // The scale libsndfile reads 16-bit files with, so a note sounds the
+    // same from memory as from its file.
+    std::vector<float> decoded(frames * size_t(channels));
+    for (size_t i = 0; i < decoded.size(); ++i) decoded[i] = float(samples[i]) / 32768.0f;
+    return add(decoded, channels, sampleRate, outSoundID);
   }
 
   void play(SystemSoundID soundID) override {
@@ -97,7 +112,7 @@ class SdlSystemSounds final : public SystemSoundService {
       }
       if (v.position > voice->position) voice = &v;
     }
-    *voice = Voice{it->second.get(), 0};
+    *voice = Voice{it->second.get(), 0, false};
     SDL_UnlockAudioDevice(device_);
   }
 
@@ -136,11 +151,28 @@ class SdlSystemSounds final : public SystemSoundService {
     return n;
   }
 
+  std::chrono::steady_clock::time_point lastHeard() const {
+    return std::chrono::steady_clock::time_point(
+        std::chrono::steady_clock::duration(lastHeard_.load(std::memory_order_relaxed)));
+  }
+
  private:
   struct Voice {
     const Sound* sound = nullptr;
     size_t position = 0;  // frames played
+    bool heard = false;   // a sample that is not silence has been mixed
   };
+
+  OSStatus add(std::vector<float>& decoded, int channels, int rate, SystemSoundID* outSoundID) {
+    auto sound = std::make_unique<Sound>();
+    if (!convertToMixFormat(decoded, channels, rate, sound->samples))
+      return kSystemSoundUnsupportedFile;
+    std::lock_guard<std::mutex> lock(mutex_);
+    const SystemSoundID id = nextID_++;
+    sounds_[id] = std::move(sound);
+    *outSoundID = id;
+    return noErr;
+  }
 
   bool openDevice() {
     if (device_ && SDL_GetAudioDeviceStatus(device_) != SDL_AUDIO_STOPPED) return true;
@@ -158,9 +190,7 @@ class SdlSystemSounds final : public SystemSoundService {
     want.freq = kMixRate;
     want.format = AUDIO_F32SYS;
     want.channels = kMixChannels;
-    // About 0.1 s: a note starts a little late rather than stutter when the
-    // machine is busy.
-    want.samples = 4096;
+    want.samples = kMixFrames;
     want.callback = &SdlSystemSounds::mix;
     want.userdata = this;
     device_ = SDL_OpenAudioDevice(nullptr, 0, &want, nullptr, 0);
@@ -183,6 +213,11 @@ class SdlSystemSounds final : public SystemSoundService {
       const size_t n = std::min(frames, v.sound->frames() - v.position);
       const float* in = v.sound->samples.data() + v.position * kMixChannels;
       for (size_t i = 0; i < n * kMixChannels; ++i) out[i] += in[i];
+      if (!v.heard && std::any_of(in, in + n * kMixChannels, [](float s) { return s != 0.0f; })) {
+        v.heard = true;
+        self->lastHeard_.store(std::chrono::steady_clock::now().time_since_epoch().count(),
+                               std::memory_order_relaxed);
+      }
       v.position += n;
       if (v.position >= v.sound->frames()) v = Voice{};
     }
@@ -194,6 +229,8 @@ class SdlSystemSounds final : public SystemSoundService {
   SystemSoundID nextID_ = 1;
   SDL_AudioDeviceID device_ = 0;
   Voice voices_[kVoices];
+  // Set by the mixer, read by anyone: a time_point's count.
+  std::atomic<std::chrono::steady_clock::rep> lastHeard_{0};
 };
 
 // Never destroyed: sound effects owned by other statics may be disposed of
@@ -220,6 +257,12 @@ void AudioServicesPlaySystemSound(SystemSoundID soundID) {
   service().play(soundID);
 }
 
+OSStatus AudioServicesCreateSystemSoundIDWithSamples(const int16_t* samples, size_t frames,
+                                                     int channels, int sampleRate,
+                                                     SystemSoundID* outSoundID) {
+  return service().createWithSamples(samples, frames, channels, sampleRate, outSoundID);
+}
+
 OSStatus AudioServicesDisposeSystemSoundID(SystemSoundID soundID) {
   return service().dispose(soundID);
 }
@@ -235,6 +278,9 @@ int systemSoundsLoaded() {
 }
 int systemSoundsPlaying() {
   return sdlService().playing();
+}
+std::chrono::steady_clock::time_point systemSoundLastHeard() {
+  return sdlService().lastHeard();
 }
 
 }  // namespace platform

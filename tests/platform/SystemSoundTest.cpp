@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cmath>
 #include <fstream>
+#include <thread>
+#include <vector>
 
 #include "platform/SystemSound.h"
 #include "tests/support/AudioTestDriver.h"
@@ -54,4 +58,29 @@ TEST_F(SystemSoundTest, RefusesMissingAndUnreadableFiles) {
   EXPECT_EQ(kSystemSoundUnsupportedFile, AudioServicesCreateSystemSoundID(junk.c_str(), &id));
   EXPECT_EQ(kSystemSoundUnsupportedFile,
             AudioServicesCreateSystemSoundID(QUILLON_TEST_RESOURCE_DIR, &id));  // a directory
+}
+
+// A sound made from samples in memory plays like one from a file: the mixer
+// hands its first sound to the output (on the dummy driver's clock).
+TEST_F(SystemSoundTest, MakesASoundFromSamplesThatReachesTheOutput) {
+  std::vector<int16_t> tone(11025);
+  for (size_t i = 0; i < tone.size(); ++i) tone[i] = int16_t(8000 * std::sin(0.1 * double(i)));
+  SystemSoundID id = 0;
+  ASSERT_EQ(noErr,
+            AudioServicesCreateSystemSoundIDWithSamples(tone.data(), tone.size(), 1, 22050, &id));
+  EXPECT_NE(0u, id);
+  const auto before = std::chrono::steady_clock::now();
+  AudioServicesPlaySystemSound(id);
+  EXPECT_EQ(1, systemSoundsPlaying());
+  const auto deadline = before + std::chrono::seconds(5);
+  while (systemSoundLastHeard() < before && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  EXPECT_GE(systemSoundLastHeard(), before) << "nothing reached the output";
+  EXPECT_EQ(noErr, AudioServicesDisposeSystemSoundID(id));
+
+  for (auto [channels, rate] : {std::pair{0, 22050}, {1, 0}, {9, 22050}}) {
+    EXPECT_EQ(kSystemSoundUnsupportedFile, AudioServicesCreateSystemSoundIDWithSamples(
+                                               tone.data(), tone.size(), channels, rate, &id));
+    EXPECT_EQ(0u, id);
+  }
 }
