@@ -1,0 +1,16 @@
+# The browser build, configured with Emscripten's toolchain
+# (`emcmake cmake -S . -B build-web -DCMAKE_BUILD_TYPE=Release`): the layers
+# that compile for the browser so far, on the web backend in platform/web/.
+# None of the desktop libraries is looked for.
+include(cmake/QuillonLayer.cmake)
+include_directories(${CMAKE_SOURCE_DIR})
+
+# The C++20 library parts Emscripten's libc++ lacks (see the header).
+add_compile_options("SHELL:-include ${CMAKE_SOURCE_DIR}/platform/web/LibcxxCompat.h")
+# WebAssembly SIMD (every current browser and Node has it): the FFT's and the
+# analysis pass's loops vectorise.
+add_compile_options(-msimd128)
+
+add_subdirectory(platform/web)
+add_subdirectory(common)
+add_subdirectory(tests/web)

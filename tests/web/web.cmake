@@ -1,0 +1,33 @@
+# The web backend, tested from the native build.
+
+# Its FFT against FFTW, in the unit tests (tests/platform/RealFFTTest.cpp).
+if(TARGET quillon_unit_tests)
+  target_link_libraries(quillon_unit_tests PRIVATE quillon_web_fft)
+endif()
+
+# Tests of the browser build under Node (label "web"), only where Emscripten
+# is installed (scripts/install-web-deps.sh). The first builds the web
+# programs into build/web; the others compare them with native ones: the
+# analysis with quillon-analyse, the library stand-ins with the real library.
+find_program(QUILLON_EMCMAKE emcmake)
+find_program(QUILLON_NODE node)
+find_program(QUILLON_SOX sox)
+if(QUILLON_EMCMAKE AND QUILLON_NODE AND QUILLON_SOX AND TARGET quillon-analyse)
+  set(web_build ${CMAKE_BINARY_DIR}/web)
+  add_test(NAME web_build
+    COMMAND ${CMAKE_CURRENT_LIST_DIR}/build-wasm.sh ${CMAKE_SOURCE_DIR} ${web_build})
+  set_tests_properties(web_build PROPERTIES LABELS web FIXTURES_SETUP web_build TIMEOUT 900)
+
+  add_test(NAME web_analysis_node
+    COMMAND ${CMAKE_CURRENT_LIST_DIR}/analysis-node.sh $<TARGET_FILE:quillon-analyse>
+            ${web_build}/tests/web/quillon-analyse-wasm.js)
+  set_tests_properties(web_analysis_node PROPERTIES
+    LABELS web FIXTURES_REQUIRED web_build TIMEOUT 300)
+
+  add_executable(quillon_libcxx_compat_check ${CMAKE_CURRENT_LIST_DIR}/LibcxxCompatCheck.cpp)
+  add_test(NAME web_libcxx_compat
+    COMMAND ${CMAKE_CURRENT_LIST_DIR}/libcxx-compat.sh $<TARGET_FILE:quillon_libcxx_compat_check>
+            ${web_build}/tests/web/quillon-libcxx-compat-check.js)
+  set_tests_properties(web_libcxx_compat PROPERTIES
+    LABELS web FIXTURES_REQUIRED web_build TIMEOUT 120)
+endif()
