@@ -40,36 +40,69 @@ bool fallsBelowCandidate(float value, float candidate) {
 // --- Catalogue ---------------------------------------------------------------
 
 namespace {
-// What registerUserTunings was given, until the catalogue takes it over.
-Tuning::TuningList& userTuningsToAdd() {
-  static Tuning::TuningList list;
-  return list;
-}
-bool catalogueBuilt = false;
 
-Tuning::TuningList* buildCatalogue() {
-  // Lives until the program ends: notes are shared by identity everywhere.
-  auto* list = new Tuning::TuningList(makeBuiltInTunings());
-  Tuning::TuningList& user = userTuningsToAdd();
-  list->insert(list->end(), user.begin(), user.end());
-  user.clear();
-  catalogueBuilt = true;
-  return list;
+// One catalogue for the whole program, never freed: the built-in tunings
+// first, then the user's own. The user's part can be replaced (on the main
+// thread); what it held is kept in `retired` for the rest of the run, since
+// notes are compared by identity and may still be held by plain pointer (a
+// forced string, Tuning::manualNoteSelection) or by a screen that has not
+// refreshed yet.
+struct Catalogue {
+  Tuning::TuningList list;
+  size_t builtInCount = 0;
+  Tuning::TuningList retired;
+};
+
+Catalogue& catalogue() {
+  static Catalogue* const built = [] {
+    auto* c = new Catalogue;
+    c->list = makeBuiltInTunings();
+    c->builtInCount = c->list.size();
+    return c;
+  }();
+  return *built;
 }
+
+bool sameNote(const TargetNote& a, const TargetNote& b) {
+  return a.name() == b.name() && a.imageName() == b.imageName() && a.soundName() == b.soundName() &&
+         a.frequency() == b.frequency() && a.pitch() == b.pitch();
+}
+
+bool sameTuning(const TuningDictionary& a, const TuningDictionary& b) {
+  if (a.tuningId != b.tuningId || a.tuningName != b.tuningName || a.tuningGroup != b.tuningGroup ||
+      a.tuningNotes.size() != b.tuningNotes.size()) {
+    return false;
+  }
+  for (size_t i = 0; i < a.tuningNotes.size(); ++i) {
+    if (!sameNote(*a.tuningNotes[i], *b.tuningNotes[i])) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 void Tuning::registerUserTunings(TuningList userTunings) {
-  QUILLON_ASSERT(!catalogueBuilt, nullptr, "common/Tuning",
-                 "User tunings registered after the catalogue was built");
-  userTuningsToAdd() = std::move(userTunings);
+  Catalogue& c = catalogue();
+  TuningList old(c.list.begin() + static_cast<std::ptrdiff_t>(c.builtInCount), c.list.end());
+  // A tuning that has not changed stays the very object it was: engines and
+  // screens holding it see no change.
+  for (auto& tuning : userTunings) {
+    for (auto& kept : old) {
+      if (kept && sameTuning(*kept, *tuning)) {
+        tuning = std::move(kept);
+        break;
+      }
+    }
+  }
+  for (auto& gone : old) {
+    if (gone) c.retired.push_back(std::move(gone));
+  }
+  c.list.resize(c.builtInCount);
+  c.list.insert(c.list.end(), userTunings.begin(), userTunings.end());
 }
 
 const Tuning::TuningList& Tuning::definedTunings() {
-  // One catalogue for the whole program, built once on first use and never
-  // freed: notes are compared by identity everywhere, so every engine, screen
-  // and tool must share these very objects.
-  static const TuningList* const catalogue = buildCatalogue();
-  return *catalogue;
+  return catalogue().list;
 }
 
 std::shared_ptr<const TuningDictionary> Tuning::tuningForId(const std::string& tuningId) {

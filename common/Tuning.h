@@ -36,14 +36,18 @@ class Tuning {
   static constexpr float kScoreThreshold = 4.0f;
 
   // --- Catalogue -----------------------------------------------------------
-  // The tunings in catalogue order, built on the first call; the same
-  // objects on every call. The user's own tunings come last.
+  // The tunings in catalogue order, built on the first call: the built-in
+  // ones, always the same objects, then the user's own tunings.
   static const TuningList& definedTunings();
-  // Hands over the user's own tunings (common/UserTunings.h) to be listed
-  // after the built-in ones. Once, at start-up, before anything reads the
-  // catalogue: the catalogue never changes once built, since screens and
-  // engines hold its notes by identity. A call after that is a broken
-  // invariant. Programs that never call it list the built-in tunings only.
+  // Puts these tunings (common/UserTunings.h) in place of the user's own,
+  // after the built-in ones: at start-up, and again whenever the tunings file
+  // is changed in the app. Main thread only. A tuning equal to one listed
+  // before (id, name and every note alike) keeps that object; the objects
+  // taken out are kept alive until the program ends, so nothing anyone
+  // holds - a target tuning, a note button, a forced string - ever dangles.
+  // Indices into definedTunings() past the built-in ones and iterators into
+  // it are void after a call. Programs that never call it list the built-in
+  // tunings only.
   static void registerUserTunings(TuningList userTunings);
   // The tuning whose id equals `tuningId` exactly (case-sensitive), or none.
   static std::shared_ptr<const TuningDictionary> tuningForId(const std::string& tuningId);

@@ -12,6 +12,7 @@
 #include "common/AudioSampleBuffer.h"
 #include "common/Tuning.h"
 #include "common/TuningCatalogue.h"
+#include "common/UserTunings.h"
 #include "platform/FFT.h"
 #include "tests/support/AllocationCounter.h"
 #include "tests/support/Scoped.h"
@@ -101,6 +102,39 @@ TEST(TuningTest, CatalogueKeepsTheStoredIdsInOrderAndSharesNotesByIdentity) {
   EXPECT_EQ(lowE->name(), highE->name());
   EXPECT_EQ(lowE->imageName(), highE->imageName());
   EXPECT_NE(lowE->soundName(), highE->soundName());
+}
+
+TEST(TuningTest, UserTuningsAreReplacedAtRunTimeAndNothingHandedOutDangles) {
+  const auto builtIn = Tuning::definedTunings();
+  Tuning::registerUserTunings(parseUserTunings("Open C = C2 G2 C3\nGone = D2 A2\n").tuningList());
+  ASSERT_EQ(builtIn.size() + 2, Tuning::definedTunings().size());
+  const auto openC = Tuning::tuningForId("user:Open C");
+  std::weak_ptr<const TuningDictionary> gone = Tuning::tuningForId("user:Gone");
+  const TargetNote* forced = gone.lock()->tuningNotes[1].get();
+  auto engine = Tuning::initWithSampleRate(22050.0f);
+  engine->setTargetTuning(gone.lock());
+  engine->setManualNoteSelection(forced);
+
+  // "Open C" as it was, "Gone" gone, one added: what the editor does.
+  Tuning::registerUserTunings(
+      parseUserTunings("Open C = C2 G2 C3\nOpen E = E2 B2 E3\n").tuningList());
+  const auto& now = Tuning::definedTunings();
+  ASSERT_EQ(builtIn.size() + 2, now.size());
+  EXPECT_TRUE(std::equal(builtIn.begin(), builtIn.end(), now.begin())) << "built-ins never change";
+  EXPECT_EQ(openC, Tuning::tuningForId("user:Open C")) << "an unchanged tuning keeps its object";
+  EXPECT_EQ("user:Open E", now.back()->tuningId);
+  EXPECT_FALSE(Tuning::tuningForId("user:Gone"));
+  // The retired tuning and its notes live on for whoever still holds them.
+  engine->setTargetTuning(nullptr);
+  ASSERT_FALSE(gone.expired());
+  EXPECT_EQ(forced, gone.lock()->tuningNotes[1].get());
+  EXPECT_EQ("A2", forced->pitchName());
+
+  // A changed tuning is a new object under the same id.
+  Tuning::registerUserTunings(parseUserTunings("Open C = C2 G2 C3 E3\n").tuningList());
+  EXPECT_NE(openC, Tuning::tuningForId("user:Open C"));
+  Tuning::registerUserTunings({});
+  EXPECT_EQ(builtIn, Tuning::definedTunings());
 }
 
 TEST(TuningTest, PresetsFollowTheFirstFiveWithEqualTemperedNotesNamedByOneScheme) {
