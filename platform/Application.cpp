@@ -11,6 +11,7 @@
 #include "platform/Log.h"
 #include "platform/Render.h"
 #include "platform/RunLoop.h"
+#include "platform/TextField.h"
 #include "platform/Window.h"
 #include "platform/X11Errors.h"
 
@@ -432,15 +433,37 @@ void Application::mouseUp(double x, double y) {
   window_->touchUp(point ? PointMake(point->x, point->y) : PointMake(-1, -1));
 }
 
+namespace {
+// The focused text field when it is on this window's screen.
+TextField* fieldOn(const Window& window) {
+  TextField* field = TextField::focusedField();
+  return field && field->window() == &window ? field : nullptr;
+}
+}  // namespace
+
 bool Application::keyDown(Key key, unsigned modifiers) {
+  // A screen may take Escape for itself (an editor cancels with it).
+  bool used = false;
+  if (TextField* field = fieldOn(*window_)) used = field->keyDown(key, modifiers);
+  if (!used) used = keyHandler_ && keyHandler_(key, modifiers);
+  if (used) {
+    needsDisplay_ = true;
+    return true;
+  }
   const bool control = modifiers & KeyModifierControl;
   if (key == Key::Escape || (control && key == keyForCharacter('q'))) {
     terminate(0);
     return true;
   }
-  const bool used = keyHandler_ && keyHandler_(key, modifiers);
-  if (used) needsDisplay_ = true;
-  return used;
+  return false;
+}
+
+bool Application::textInput(std::string_view utf8) {
+  TextField* field = fieldOn(*window_);
+  if (!field) return false;
+  field->insertText(utf8);
+  needsDisplay_ = true;
+  return true;
 }
 
 bool Application::openWindow() {
@@ -484,6 +507,8 @@ bool Application::openWindow() {
   sdl->keepsPicture =
       SDL_GetRendererInfo(sdl->renderer, &info) == 0 && (info.flags & SDL_RENDERER_SOFTWARE) != 0;
   SDL_SetWindowMinimumSize(sdl->window, 160, 160);
+  // SDL starts with text input on; it is turned on when a field is focused.
+  SDL_StopTextInput();
   setWindowIcon(sdl->window, options_.iconName);
   sdl_ = std::move(sdl);
   needsDisplay_ = true;
@@ -492,6 +517,21 @@ bool Application::openWindow() {
 
 void Application::closeWindow() {
   sdl_.reset();
+}
+
+// Text input is on only while a field is being typed into, and it follows
+// the focus after every event: SDL makes a key's text when it reads the key,
+// so the key that opens a field must not type into it, and the first key
+// typed after a click on a field must.
+void Application::followFocus() {
+  const bool typing = fieldOn(*window_) != nullptr;
+  if (typing == textInputOn_) return;
+  textInputOn_ = typing;
+  if (typing) {
+    SDL_StartTextInput();
+  } else {
+    SDL_StopTextInput();
+  }
 }
 
 int Application::waitTimeoutMillis() const {
@@ -538,6 +578,9 @@ void Application::handleEvent(const void* e) {
       if (Key key = keyForSdl(event.key.keysym.sym); key != Key::Unknown) {
         keyDown(key, modifiersForSdl(event.key.keysym.mod));
       }
+      break;
+    case SDL_TEXTINPUT:
+      textInput(event.text.text);
       break;
     case SDL_WINDOWEVENT:
       if (event.window.event == SDL_WINDOWEVENT_EXPOSED ||
@@ -606,7 +649,11 @@ int Application::run(ApplicationDelegate* delegate) {
     const bool got = timeout < 0 ? SDL_WaitEvent(&event) : SDL_WaitEventTimeout(&event, timeout);
     if (got) {
       handleEvent(&event);
-      while (!quit_ && SDL_PollEvent(&event)) handleEvent(&event);
+      followFocus();
+      while (!quit_ && SDL_PollEvent(&event)) {
+        handleEvent(&event);
+        followFocus();
+      }
     }
     if (quit_) break;
     // Timers change the picture through the views they change, which say so

@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "platform/Presentation.h"
 #include "platform/Window.h"
@@ -81,8 +82,11 @@ struct ApplicationOptions {
 // timers, advances animations and redraws, and sleeps in between: until the next event, the next
 // timer or, while something animates, the next frame.
 //
-// Escape and Ctrl+Q quit; so does closing the window or SIGTERM. One
-// application exists at a time, on the main thread.
+// Keys go first to the text field with the focus (platform/TextField), if it
+// is in this window, then to the key handler; Escape and Ctrl+Q quit when
+// neither took them. Closing the window or SIGTERM quits too. Typed text
+// (SDL's text input, on only while a field has the focus) goes to the field.
+// One application exists at a time, on the main thread.
 class Application {
  public:
   explicit Application(ApplicationOptions options = {});
@@ -134,8 +138,11 @@ class Application {
   // The wheel turned `notches` (positive away from the user) with the
   // pointer at (x, y): goes to the view under the pointer. Returns it.
   View* mouseWheel(double x, double y, double notches);
-  // Quit keys first, then the key handler. Returns whether the key was used.
+  // The focused field, then the key handler, then the quit keys. Returns
+  // whether the key was used.
   bool keyDown(Key key, unsigned modifiers);
+  // Typed text (UTF-8) for the focused field; false when none takes it.
+  bool textInput(std::string_view utf8);
 
   // How many pictures were drawn (diagnostics and tests).
   uint64_t framesDrawn() const { return framesDrawn_; }
@@ -145,6 +152,7 @@ class Application {
   bool openWindow();
   void closeWindow();
   void handleEvent(const void* event);
+  void followFocus();
   int waitTimeoutMillis() const;
   // Draws a new picture: the whole of it, or only what animations moved.
   void draw(bool whole);
@@ -162,6 +170,7 @@ class Application {
   int status_ = 0;
   bool needsDisplay_ = true;
   bool touching_ = false;
+  bool textInputOn_ = false;
   uint64_t framesDrawn_ = 0;
 };
 

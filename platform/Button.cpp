@@ -99,6 +99,28 @@ void Button::drawRect(const Rect&) {
 
   // Darkening is drawn as a group so only the pictures' own pixels darken.
   if (darkened) cairo_push_group(cr);
+  if (!bodyColor_.isClear()) {
+    const Rect b = insetRect(bounds(), EdgeInsets{0.5, 0.5, 0.5, 0.5});
+    const double r = std::min(6.0, b.size.height / 2);
+    cairo_new_sub_path(cr);
+    cairo_arc(cr, b.maxX() - r, b.minY() + r, r, -M_PI / 2, 0);
+    cairo_arc(cr, b.maxX() - r, b.maxY() - r, r, 0, M_PI / 2);
+    cairo_arc(cr, b.minX() + r, b.maxY() - r, r, M_PI / 2, M_PI);
+    cairo_arc(cr, b.minX() + r, b.minY() + r, r, M_PI, 3 * M_PI / 2);
+    cairo_close_path(cr);
+    const Color& c = bodyColor_;
+    cairo_pattern_t* shade = cairo_pattern_create_linear(0, b.minY(), 0, b.maxY());
+    cairo_pattern_add_color_stop_rgba(shade, 0, std::min(1.0, c.red + 0.12),
+                                      std::min(1.0, c.green + 0.12), std::min(1.0, c.blue + 0.12),
+                                      c.alpha * alpha);
+    cairo_pattern_add_color_stop_rgba(shade, 1, c.red, c.green, c.blue, c.alpha * alpha);
+    cairo_set_source(cr, shade);
+    cairo_fill_preserve(cr);
+    cairo_pattern_destroy(shade);
+    cairo_set_source_rgba(cr, 0, 0, 0, 0.7 * alpha);
+    cairo_set_line_width(cr, 1);
+    cairo_stroke(cr);
+  }
   if (auto bg = currentBackgroundImage()) bg->drawInRect(bounds(), alpha);
   Rect content = insetRect(bounds(), insets_);
   if (auto img = currentImage())
@@ -106,7 +128,8 @@ void Button::drawRect(const Rect&) {
   if (!title_.empty()) {
     auto font = titleFont_ ? titleFont_ : Font::boldSystemFontOfSize(13);
     Size s = sizeWithFont(title_, font);
-    ctx->setFillColor(titleColor_);
+    ctx->setFillColor(
+        Color{titleColor_.red, titleColor_.green, titleColor_.blue, titleColor_.alpha * alpha});
     drawAtPoint(title_, Point{content.midX() - s.width * 0.5, content.midY() - s.height * 0.5},
                 font);
   }

@@ -37,6 +37,16 @@ class Button : public Control {
     titleFont_ = std::move(font);
     setNeedsDisplay();
   }
+  void setTitleColor(const Color& color) {
+    titleColor_ = color;
+    setNeedsDisplay();
+  }
+  // A rounded body of this colour under the title (clear: none), for
+  // buttons drawn without images.
+  void setBodyColor(const Color& color) {
+    bodyColor_ = color;
+    setNeedsDisplay();
+  }
 
   EdgeInsets contentEdgeInsets() const { return insets_; }
   void setContentEdgeInsets(const EdgeInsets& e) {
@@ -63,6 +73,7 @@ class Button : public Control {
   std::string title_;
   std::shared_ptr<Font> titleFont_;
   Color titleColor_ = Color::whiteColor();
+  Color bodyColor_ = Color::clearColor();
   EdgeInsets insets_;
   bool adjustsWhenDisabled_ = true;
   bool adjustsWhenHighlighted_ = true;

@@ -19,6 +19,9 @@ enum ControlEvent : unsigned {
   ControlEventTouchDown = 1 << 0,
   ControlEventTouchUpInside = 1 << 6,
   ControlEventValueChanged = 1 << 12,
+  ControlEventEditingDidBegin = 1 << 16,
+  ControlEventEditingChanged = 1 << 17,
+  ControlEventEditingDidEnd = 1 << 18,
 };
 
 enum class ControlContentHorizontalAlignment { Center = 0, Left = 1, Right = 2, Fill = 3 };

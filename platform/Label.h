@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/Font.h"
 #include "platform/View.h"
@@ -10,8 +11,10 @@ namespace platform {
 
 enum class TextAlignment { Left = 0, Center = 1, Right = 2 };
 
-// One line of text, vertically centred in the bounds. Labels do not take
-// touches (they pass through to what is below).
+// Text vertically centred in the bounds: one line, or with numberOfLines 0
+// (or more than 1) broken between words to the label's width, up to that
+// many lines (0: as many as it takes). Labels do not take touches (they pass
+// through to what is below).
 class Label : public View {
  public:
   explicit Label(const Rect& frame = Rect{});
@@ -39,6 +42,13 @@ class Label : public View {
     shadowOffset_ = s;
     setNeedsDisplay();
   }
+  int numberOfLines() const { return numberOfLines_; }
+  void setNumberOfLines(int lines) {
+    numberOfLines_ = lines;
+    setNeedsDisplay();
+  }
+  // The text as drawn, line by line.
+  std::vector<std::string> lines() const;
 
   void drawRect(const Rect& rect) override;
 
@@ -49,6 +59,7 @@ class Label : public View {
   TextAlignment alignment_ = TextAlignment::Left;
   Color shadowColor_ = Color::clearColor();
   Size shadowOffset_{0, -1};
+  int numberOfLines_ = 1;
 };
 
 }  // namespace platform

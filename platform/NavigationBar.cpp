@@ -17,6 +17,8 @@ std::string BarButtonItem::title() const {
       return "Done";
     case BarButtonSystemItem::Cancel:
       return "Cancel";
+    case BarButtonSystemItem::Save:
+      return "Save";
   }
   return "";
 }
@@ -29,26 +31,68 @@ void NavigationBar::pushNavigationItem(std::shared_ptr<NavigationItem> item, boo
   rebuildButtons();
 }
 
+namespace {
+std::shared_ptr<Button> buttonFor(const std::shared_ptr<BarButtonItem>& item) {
+  auto button = std::make_shared<Button>();
+  button->setTitle(item->title());
+  button->setTitleFont(Font::boldSystemFontOfSize(13));
+  button->addAction([item](Control*) { item->trigger(); }, ControlEventTouchDown);
+  return button;
+}
+
+double buttonWidth(const Button& button) {
+  return sizeWithFont(button.title(), Font::boldSystemFontOfSize(13)).width + 22;
+}
+
+// A button's rounded body, shaded from `top` to `bottom`.
+void drawPill(cairo_t* cr, const Rect& f, const Color& top, const Color& bottom) {
+  const double r = 5;
+  cairo_new_sub_path(cr);
+  cairo_arc(cr, f.maxX() - r, f.minY() + r, r, -M_PI / 2, 0);
+  cairo_arc(cr, f.maxX() - r, f.maxY() - r, r, 0, M_PI / 2);
+  cairo_arc(cr, f.minX() + r, f.maxY() - r, r, M_PI / 2, M_PI);
+  cairo_arc(cr, f.minX() + r, f.minY() + r, r, M_PI, 3 * M_PI / 2);
+  cairo_close_path(cr);
+  cairo_pattern_t* pill = cairo_pattern_create_linear(0, f.minY(), 0, f.maxY());
+  cairo_pattern_add_color_stop_rgb(pill, 0, top.red, top.green, top.blue);
+  cairo_pattern_add_color_stop_rgb(pill, 1, bottom.red, bottom.green, bottom.blue);
+  cairo_set_source(cr, pill);
+  cairo_fill_preserve(cr);
+  cairo_pattern_destroy(pill);
+  cairo_set_source_rgba(cr, 0, 0, 0, 0.8);
+  cairo_set_line_width(cr, 1);
+  cairo_stroke(cr);
+}
+}  // namespace
+
 void NavigationBar::rebuildButtons() {
-  if (rightButton_) rightButton_->removeFromSuperview();
-  rightButton_.reset();
+  for (auto* button : {&rightButton_, &leftButton_}) {
+    if (*button) (*button)->removeFromSuperview();
+    button->reset();
+  }
   NavigationItem* top = topItem();
-  if (!top || !top->rightBarButtonItem()) return;
-  auto item = top->rightBarButtonItem();
-  rightButton_ = std::make_shared<Button>();
-  rightButton_->setTitle(item->title());
-  rightButton_->setTitleFont(Font::boldSystemFontOfSize(13));
-  rightButton_->addAction([item](Control*) { item->trigger(); }, ControlEventTouchDown);
-  addSubview(rightButton_);
+  if (!top) return;
+  if (top->rightBarButtonItem()) {
+    rightButton_ = buttonFor(top->rightBarButtonItem());
+    addSubview(rightButton_);
+  }
+  if (top->leftBarButtonItem()) {
+    leftButton_ = buttonFor(top->leftBarButtonItem());
+    addSubview(leftButton_);
+  }
   layoutSubviews();
 }
 
 void NavigationBar::layoutSubviews() {
-  if (!rightButton_) return;
-  double h = 30;
-  double w = sizeWithFont(rightButton_->title(), Font::boldSystemFontOfSize(13)).width + 22;
-  Rect b = bounds();
-  rightButton_->setFrame(RectMake(b.size.width - 5 - w, (b.size.height - h) * 0.5, w, h));
+  const double h = 30;
+  const Rect b = bounds();
+  if (rightButton_) {
+    const double w = buttonWidth(*rightButton_);
+    rightButton_->setFrame(RectMake(b.size.width - 5 - w, (b.size.height - h) * 0.5, w, h));
+  }
+  if (leftButton_) {
+    leftButton_->setFrame(RectMake(5, (b.size.height - h) * 0.5, buttonWidth(*leftButton_), h));
+  }
 }
 
 void NavigationBar::drawRect(const Rect&) {
@@ -84,26 +128,11 @@ void NavigationBar::drawRect(const Rect&) {
     ctx->setRGBFillColor(1, 1, 1, 1);
     drawAtPoint(top->title(), p, font);
   }
-  if (rightButton_) {
-    // The Done button's body: a rounded, lit pill the title sits on.
-    Rect f = rightButton_->frame();
-    double r = 5;
-    cairo_new_sub_path(cr);
-    cairo_arc(cr, f.maxX() - r, f.minY() + r, r, -M_PI / 2, 0);
-    cairo_arc(cr, f.maxX() - r, f.maxY() - r, r, 0, M_PI / 2);
-    cairo_arc(cr, f.minX() + r, f.maxY() - r, r, M_PI / 2, M_PI);
-    cairo_arc(cr, f.minX() + r, f.minY() + r, r, M_PI, 3 * M_PI / 2);
-    cairo_close_path(cr);
-    cairo_pattern_t* pill = cairo_pattern_create_linear(0, f.minY(), 0, f.maxY());
-    cairo_pattern_add_color_stop_rgb(pill, 0, 0.96, 0.64, 0.20);
-    cairo_pattern_add_color_stop_rgb(pill, 1, 0.74, 0.42, 0.08);
-    cairo_set_source(cr, pill);
-    cairo_fill_preserve(cr);
-    cairo_pattern_destroy(pill);
-    cairo_set_source_rgba(cr, 0, 0, 0, 0.8);
-    cairo_set_line_width(cr, 1);
-    cairo_stroke(cr);
-  }
+  // The right button (Done, Save) lit, the left one (Cancel) plain.
+  if (rightButton_)
+    drawPill(cr, rightButton_->frame(), Color{0.96, 0.64, 0.20, 1}, Color{0.74, 0.42, 0.08, 1});
+  if (leftButton_)
+    drawPill(cr, leftButton_->frame(), Color{0.36, 0.37, 0.40, 1}, Color{0.18, 0.19, 0.21, 1});
 }
 
 }  // namespace platform

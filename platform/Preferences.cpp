@@ -10,6 +10,7 @@
 #include <cstring>
 #include <limits>
 
+#include "platform/AtomicFile.h"
 #include "platform/Log.h"
 #include "platform/Paths.h"
 
@@ -107,19 +108,6 @@ int64_t leadingInteger(const std::string& text) {
     }
   }
   return value;
-}
-
-bool writeAll(int fd, const std::string& data) {
-  size_t done = 0;
-  while (done < data.size()) {
-    const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    done += static_cast<size_t>(n);
-  }
-  return true;
 }
 
 }  // namespace
@@ -273,26 +261,9 @@ bool Preferences::save() const {
     Log("Preferences: cannot create %s; preferences not saved", directory_.c_str());
     return false;
   }
-  std::string temp = stringByAppendingPathComponent(directory_, ".preferences.XXXXXX");
-  const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-  if (fd < 0) {
-    Log("Preferences: cannot create a file in %s (%s); preferences not saved", directory_.c_str(),
-        strerror(errno));
+  if (const std::string error = writeFileAtomically(path_, serialize(stored_)); !error.empty()) {
+    Log("Preferences: cannot write %s (%s); preferences not saved", path_.c_str(), error.c_str());
     return false;
-  }
-  const bool written = writeAll(fd, serialize(stored_)) && ::fsync(fd) == 0;
-  const int writeErrno = errno;
-  const bool closed = ::close(fd) == 0;
-  if (!written || !closed || ::rename(temp.c_str(), path_.c_str()) != 0) {
-    Log("Preferences: cannot write %s (%s); preferences not saved", path_.c_str(),
-        strerror(written ? errno : writeErrno));
-    ::unlink(temp.c_str());
-    return false;
-  }
-  // Make the rename itself durable.
-  if (const int dir = ::open(directory_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {
-    ::fsync(dir);
-    ::close(dir);
   }
   return true;
 }

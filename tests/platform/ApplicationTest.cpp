@@ -4,6 +4,7 @@
 
 #include "platform/Application.h"
 #include "platform/Button.h"
+#include "platform/TextField.h"
 
 // The app's input path without a display: window points through the
 // presentation to portrait points, then hit-tested and delivered as touches.
@@ -66,27 +67,52 @@ TEST_F(ApplicationTest, TurningUprightKeepsTheScaleAndRemapsClicks) {
   EXPECT_EQ(nullptr, app.mouseDown(760, 200));
 }
 
-TEST_F(ApplicationTest, QuitKeysEndTheLoopAndOtherKeysReachTheHandler) {
+TEST_F(ApplicationTest, KeysReachTheFocusedFieldThenTheHandlerAndOnlyUnusedQuitKeysQuit) {
   Application app;
   std::vector<std::pair<Key, unsigned>> seen;
+  bool takeEscape = false;
   app.setKeyHandler([&](Key key, unsigned modifiers) {
     seen.emplace_back(key, modifiers);
-    return key == keyForCharacter('a');
+    return key == keyForCharacter('a') || (takeEscape && key == Key::Escape);
   });
   EXPECT_TRUE(app.keyDown(keyForCharacter('a'), KeyModifierShift));
-  EXPECT_FALSE(app.keyDown(Key::Left, KeyModifierNone));
   EXPECT_FALSE(app.keyDown(keyForCharacter('q'), KeyModifierNone)) << "plain q is no quit key";
-  EXPECT_FALSE(app.isTerminating());
-  ASSERT_EQ(3u, seen.size());
+  ASSERT_EQ(2u, seen.size());
   EXPECT_EQ(std::make_pair(keyForCharacter('a'), unsigned{KeyModifierShift}), seen[0]);
-  EXPECT_EQ(Key::Left, seen[1].first);
 
+  // A screen that takes Escape (an editor's Cancel) keeps the app running.
+  takeEscape = true;
+  EXPECT_TRUE(app.keyDown(Key::Escape, KeyModifierNone));
+  EXPECT_FALSE(app.isTerminating());
+
+  // A field with the focus on this window types: its editing and printable
+  // keys never reach the handler; Return, Tab and Ctrl keys do.
+  auto field = std::make_shared<TextField>(RectMake(10, 10, 200, 30));
+  auto elsewhere = std::make_shared<TextField>(RectMake(10, 10, 200, 30));
+  elsewhere->becomeFirstResponder();
+  EXPECT_FALSE(app.textInput("x")) << "a field off the window takes nothing";
+  app.window()->addSubview(field);
+  field->becomeFirstResponder();
+  EXPECT_FALSE(elsewhere->isFirstResponder());
+  seen.clear();
+  EXPECT_TRUE(app.textInput("C\u266F3"));
+  for (Key key : {keyForCharacter('c'), Key::Left, Key::Backspace, Key::Home}) {
+    EXPECT_TRUE(app.keyDown(key, KeyModifierNone));
+  }
+  EXPECT_EQ("C3", field->text());
+  EXPECT_EQ(0u, field->caret());
+  app.keyDown(Key::Return, KeyModifierNone);
+  app.keyDown(Key::Tab, KeyModifierShift);
+  app.keyDown(keyForCharacter('s'), KeyModifierControl);
+  ASSERT_EQ(3u, seen.size());
+  EXPECT_EQ(Key::Return, seen[0].first);
+
+  takeEscape = false;
   EXPECT_TRUE(app.keyDown(keyForCharacter('q'), KeyModifierControl | KeyModifierShift));
   EXPECT_TRUE(app.isTerminating());
   Application again;
   EXPECT_TRUE(again.keyDown(Key::Escape, KeyModifierNone));
   EXPECT_TRUE(again.isTerminating());
-  EXPECT_EQ(3u, seen.size()) << "quit keys never reach the handler";
 }
 
 }  // namespace
