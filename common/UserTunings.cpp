@@ -140,7 +140,21 @@ std::string pitchText(const TypedPitch& pitch) {
   return text;
 }
 
-std::shared_ptr<const TargetNote> userNote(const TypedPitch& pitch) {
+// The shortest text that reads back as the same float. Typed frequencies
+// are read through a double, which can round a text on the float's very
+// edge to its neighbour; the double's own shortest text never does.
+std::string frequencyText(float frequency) {
+  char text[40];
+  char* end = std::to_chars(text, text + sizeof text, frequency).ptr;
+  double readBack = 0;
+  std::from_chars(text, end, readBack);
+  if (static_cast<float>(readBack) != frequency) {
+    end = std::to_chars(text, text + sizeof text, static_cast<double>(frequency)).ptr;
+  }
+  return std::string(text, end) + "Hz";
+}
+
+std::shared_ptr<const TargetNote> makeUserNote(const TypedPitch& pitch) {
   if (pitch.note) return makeCatalogueNote(*pitch.note, 'x');
   // Named, pictured and coloured like the nearest note; sounded as typed.
   const NoteName nearest = *NoteName::nearest(pitch.frequency);
@@ -255,7 +269,7 @@ UserTuningsText parseUserTunings(std::string_view text) {
     }
 
     std::vector<std::shared_ptr<const TargetNote>> notes;
-    for (const TypedPitch& pitch : *pitches.value) notes.push_back(userNote(pitch));
+    for (const TypedPitch& pitch : *pitches.value) notes.push_back(makeUserNote(pitch));
     lineOfName.emplace(key, number);
     result.tunings.push_back(
         {number, std::make_shared<const TuningDictionary>(TuningDictionary{
@@ -285,6 +299,7 @@ UserTuningsFile readUserTuningsFile(const std::string& path) {
   } else {
     text.resize(length);
     file.text = parseUserTunings(text);
+    file.contents = std::move(text);
   }
   return file;
 }
@@ -294,19 +309,33 @@ std::string userNoteText(const TargetNote& note) {
   const bool typedAsFrequency =
       sound.size() > 2 && sound.front() == 'f' && sound.back() == 'x' &&
       std::all_of(sound.begin() + 1, sound.end() - 1, [](char c) { return c >= '0' && c <= '9'; });
-  if (!typedAsFrequency) return note.pitchName();
-  // The shortest text that reads back as the same float. Typed frequencies
-  // are read through a double, which can round a text on the float's very
-  // edge to its neighbour; the double's own shortest text never does.
-  char text[40];
-  const float frequency = note.frequency();
-  char* end = std::to_chars(text, text + sizeof text, frequency).ptr;
-  double readBack = 0;
-  std::from_chars(text, end, readBack);
-  if (static_cast<float>(readBack) != frequency) {
-    end = std::to_chars(text, text + sizeof text, static_cast<double>(frequency)).ptr;
-  }
-  return std::string(text, end) + "Hz";
+  return typedAsFrequency ? frequencyText(note.frequency()) : note.pitchName();
+}
+
+std::shared_ptr<const TargetNote> userTuningNote(const TypedPitch& pitch) {
+  return makeUserNote(pitch);
+}
+
+std::string typedPitchText(const TypedPitch& pitch) {
+  return pitch.note ? pitch.note->ascii() : frequencyText(pitch.frequency);
+}
+
+std::string userTuningLine(std::string_view name, const std::vector<TypedPitch>& pitches) {
+  std::string line = tidyName(name) + " =";
+  for (const TypedPitch& pitch : pitches) line += " " + typedPitchText(pitch);
+  return line;
+}
+
+std::string tidyUserTuningName(std::string_view name) {
+  return tidyName(name);
+}
+
+bool sameUserTuningName(std::string_view a, std::string_view b) {
+  return nameKey(tidyName(a)) == nameKey(tidyName(b));
+}
+
+bool isBuiltInTuningName(std::string_view name) {
+  return builtInNameKeys().count(nameKey(tidyName(name))) != 0;
 }
 
 std::string describeProblem(const std::string& path, const UserTuningsText::Problem& problem) {

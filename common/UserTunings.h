@@ -5,10 +5,13 @@
 #include <string_view>
 #include <vector>
 
+#include "common/NoteName.h"
 #include "common/TuningDictionary.h"
 
 // The user's own tunings: a plain text file "tunings" in Quillon's config
-// directory, beside the preferences. Quillon only reads it.
+// directory, beside the preferences. The app reads it at start-up and
+// changes it only when the player saves or deletes a tuning in the tuning
+// editor (common/UserTuningsEdit.h), line by line.
 //
 //   # My tunings
 //   Open C = C2 G2 C3 G3 C4 E4
@@ -79,8 +82,9 @@ UserTuningsText parseUserTunings(std::string_view text);
 
 // The file at `path`: its tunings and problems, or why it could not be read.
 struct UserTuningsFile {
-  bool exists = false;  // false for a missing file, which is not an error
-  std::string error;    // the file exists but could not be read (e.g. "Is a directory")
+  bool exists = false;   // false for a missing file, which is not an error
+  std::string error;     // the file exists but could not be read (e.g. "Is a directory")
+  std::string contents;  // the bytes read, for a program that rewrites the file
   UserTuningsText text;
 };
 UserTuningsFile readUserTuningsFile(const std::string& path);
@@ -88,6 +92,23 @@ UserTuningsFile readUserTuningsFile(const std::string& path);
 // A note as a line of the file writes it: its pitch in ASCII ("F#3"), or
 // for a note typed as a frequency that frequency ("98.5Hz").
 std::string userNoteText(const TargetNote& note);
+
+// The note a line of the file makes of a pitch (named, pictured and sounded
+// as described above).
+std::shared_ptr<const TargetNote> userTuningNote(const TypedPitch& pitch);
+
+// A pitch as a line of the file writes it: "F#3", "Eb2", "98.5Hz".
+std::string typedPitchText(const TypedPitch& pitch);
+
+// The line that holds a tuning: "Open C = C2 G2 C3 G3 C4 E4". Whether the
+// file takes it is the parser's to say.
+std::string userTuningLine(std::string_view name, const std::vector<TypedPitch>& pitches);
+
+// Names as the file compares them: tidied (blanks at the ends dropped, runs
+// of blanks inside made one space), then ASCII letters without their case.
+std::string tidyUserTuningName(std::string_view name);
+bool sameUserTuningName(std::string_view a, std::string_view b);
+bool isBuiltInTuningName(std::string_view name);
 
 // "PATH:LINE: reason; line skipped", for the log or a tool's stderr.
 std::string describeProblem(const std::string& path, const UserTuningsText::Problem& problem);
