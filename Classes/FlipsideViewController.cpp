@@ -8,6 +8,7 @@
 
 #include "common/Tuning.h"
 #include "common/TuningCatalogue.h"
+#include "platform/Button.h"
 #include "platform/Label.h"
 #include "platform/Preferences.h"
 #include "platform/Screen.h"
@@ -111,25 +112,28 @@ void FlipsideViewController::viewWillAppear(bool) {
   revealChosenTuning();
 }
 
-// The catalogue is complete before this screen is first made (user tunings
-// are read at start-up), so the sections are laid out once. Groups are taken
-// from the tunings themselves: a group the built-in order does not name
-// (the user's own tunings) comes after the built-in ones, in catalogue order.
+// Groups are taken from the tunings themselves: a group the built-in order
+// does not name comes after the built-in ones, in catalogue order, and the
+// user's own tunings last, listed even when there are none yet (their section
+// holds "New tuning…"). Laid out again when the user's tunings change.
 std::vector<FlipsideViewController::Section> FlipsideViewController::sectionsForCatalogue() {
   std::vector<Section> sections{{Section::Kind::Calibration, "Calibration", {}}};
   const auto& tunings = Tuning::definedTunings();
   std::vector<std::string> groups(std::begin(BuiltInTuningGroups), std::end(BuiltInTuningGroups));
   for (const auto& tuning : tunings) {
-    if (std::find(groups.begin(), groups.end(), tuning->tuningGroup) == groups.end()) {
+    if (tuning->tuningGroup != UserTuningsGroup &&
+        std::find(groups.begin(), groups.end(), tuning->tuningGroup) == groups.end()) {
       groups.push_back(tuning->tuningGroup);
     }
   }
+  groups.push_back(UserTuningsGroup);
   for (const auto& group : groups) {
-    Section section{Section::Kind::Tunings, group, {}};
+    const bool user = group == UserTuningsGroup;
+    Section section{user ? Section::Kind::UserTunings : Section::Kind::Tunings, group, {}};
     for (size_t i = 0; i < tunings.size(); ++i) {
       if (tunings[i]->tuningGroup == group) section.tunings.push_back(static_cast<int>(i));
     }
-    if (!section.tunings.empty()) sections.push_back(std::move(section));
+    if (user || !section.tunings.empty()) sections.push_back(std::move(section));
   }
   return sections;
 }
@@ -151,6 +155,8 @@ int FlipsideViewController::numberOfRowsInSection(TableView*, int index) {
       return 1;
     case Section::Kind::Tunings:
       return static_cast<int>(s->tunings.size());
+    case Section::Kind::UserTunings:
+      return static_cast<int>(s->tunings.size()) + 1;
   }
   return 0;
 }
@@ -168,8 +174,14 @@ std::shared_ptr<TableViewCell> FlipsideViewController::cellForRowAtIndexPath(Tab
     case Section::Kind::Calibration:
       return calibrationCell(tableView);
     case Section::Kind::Tunings:
-      if (indexPath.row < 0 || static_cast<size_t>(indexPath.row) >= s->tunings.size()) break;
-      return tuningCell(s->tunings[indexPath.row]);
+    case Section::Kind::UserTunings: {
+      const bool user = s->kind == Section::Kind::UserTunings;
+      if (indexPath.row < 0) break;
+      const auto row = static_cast<size_t>(indexPath.row);
+      if (row < s->tunings.size()) return tuningCell(s->tunings[row], user);
+      if (user && row == s->tunings.size()) return newTuningCell();
+      break;
+    }
   }
   return nullptr;
 }
@@ -205,26 +217,108 @@ std::shared_ptr<TableViewCell> FlipsideViewController::calibrationCell(TableView
   return cell;
 }
 
-std::shared_ptr<TableViewCell> FlipsideViewController::tuningCell(int tuning) {
+std::shared_ptr<TableViewCell> FlipsideViewController::tuningCell(int tuning, bool editable) {
   auto cell = std::make_shared<TableViewCell>(Rect{}, "tuning_cell");
   cell->setSelectionStyle(platform::TableViewCellSelectionStyle::None);
-  cell->setText(*Tuning::definedTunings()[tuning]->stringForKey(TuningNameKey));
+  const auto& dictionary = Tuning::definedTunings()[tuning];
+  cell->setText(*dictionary->stringForKey(TuningNameKey));
   cell->setAccessoryType(tuning == selectedTuning ? platform::TableViewCellAccessoryType::Checkmark
                                                   : platform::TableViewCellAccessoryType::None);
+  if (editable) {
+    // Left of where the checkmark goes, kept there as the row is laid out.
+    const double width = cell->contentView()->bounds().size.width;
+    auto edit = std::make_shared<platform::Button>(RectMake(width - 84, 7, 50, 30));
+    edit->setTitle("Edit");
+    edit->setTitleFont(platform::Font::boldSystemFontOfSize(13));
+    edit->setBodyColor(platform::Color{0.30, 0.31, 0.35, 1});
+    edit->setAutoresizingMask(platform::AutoresizingFlexibleLeftMargin);
+    edit->addAction(
+        [this, dictionary](platform::Control*) {
+          if (editTuningAction_) editTuningAction_(dictionary);
+        },
+        platform::ControlEventTouchDown);
+    cell->contentView()->addSubview(edit);
+  }
   return cell;
+}
+
+std::shared_ptr<TableViewCell> FlipsideViewController::newTuningCell() {
+  auto cell = std::make_shared<TableViewCell>(Rect{}, "new_tuning_cell");
+  cell->setSelectionStyle(platform::TableViewCellSelectionStyle::None);
+  cell->setText("New tuning\u2026");
+  cell->setAccessoryType(platform::TableViewCellAccessoryType::DisclosureIndicator);
+  return cell;
+}
+
+void FlipsideViewController::chooseTuning(int tuning) {
+  selectedTuning = tuning;
+  const auto& chosen = Tuning::definedTunings()[selectedTuning];
+  if (tuner_) tuner_->setTargetTuning(chosen);
+  preferences().setString(*chosen->stringForKey(TuningIdKey), TargetTuningOption);
 }
 
 void FlipsideViewController::didSelectRowAtIndexPath(TableView* tableView, IndexPath indexPath) {
   const Section* s = section(indexPath.section);
-  if (s && s->kind == Section::Kind::Tunings && indexPath.row >= 0 &&
-      static_cast<size_t>(indexPath.row) < s->tunings.size()) {
-    selectedTuning = s->tunings[indexPath.row];
-    const auto& tuning = Tuning::definedTunings()[selectedTuning];
-    if (tuner_) tuner_->setTargetTuning(tuning);
-    preferences().setString(*tuning->stringForKey(TuningIdKey), TargetTuningOption);
+  const bool tunings =
+      s && (s->kind == Section::Kind::Tunings || s->kind == Section::Kind::UserTunings);
+  if (tunings && indexPath.row >= 0) {
+    const auto row = static_cast<size_t>(indexPath.row);
+    if (row < s->tunings.size()) {
+      chooseTuning(s->tunings[row]);
+    } else if (s->kind == Section::Kind::UserTunings && row == s->tunings.size()) {
+      newTuning();
+      return;
+    }
   }
   // Touching the calibration row only rebuilds it.
   tableView->reloadData();
+}
+
+void FlipsideViewController::newTuning() {
+  if (editTuningAction_) editTuningAction_(nullptr);
+}
+
+bool FlipsideViewController::editChosenTuning() {
+  const auto& tunings = Tuning::definedTunings();
+  if (selectedTuning < 0 || static_cast<size_t>(selectedTuning) >= tunings.size()) return false;
+  const auto& chosen = tunings[static_cast<size_t>(selectedTuning)];
+  if (chosen->tuningGroup != UserTuningsGroup) return false;
+  if (editTuningAction_) editTuningAction_(chosen);
+  return true;
+}
+
+void FlipsideViewController::userTuningsChanged(const std::string& chosenId) {
+  const auto& tunings = Tuning::definedTunings();
+  const auto indexOf = [&](const std::string& id) -> std::optional<int> {
+    for (size_t i = 0; i < tunings.size(); ++i) {
+      if (tunings[i]->tuningId == id) return static_cast<int>(i);
+    }
+    return std::nullopt;
+  };
+  sections_ = sectionsForCatalogue();
+  const std::string stored = preferences().stringForKey(TargetTuningOption).value_or("");
+  if (const auto chosen = indexOf(chosenId); !chosenId.empty() && chosen) {
+    chooseTuning(*chosen);
+  } else if (const auto kept = indexOf(stored)) {
+    // The same object unless the file changed it by hand.
+    selectedTuning = *kept;
+    if (tuner_) tuner_->setTargetTuning(tunings[static_cast<size_t>(*kept)]);
+  } else {
+    chooseTuning(0);
+  }
+  if (!tableView_) return;
+  tableView_->reloadData();
+  revealChosenTuning();
+}
+
+std::optional<IndexPath> FlipsideViewController::newTuningIndexPath() const {
+  if (!tableView_) return std::nullopt;
+  for (size_t s = 0; s < sections_.size(); ++s) {
+    if (sections_[s].kind == Section::Kind::UserTunings) {
+      return IndexPath{static_cast<int>(s), static_cast<int>(sections_[s].tunings.size())};
+    }
+  }
+  return std::nullopt;
 }
 
 void FlipsideViewController::sliderChanged(platform::Slider* sender) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -10,6 +11,7 @@
 #include "platform/ViewController.h"
 
 class Tuning;
+struct TuningDictionary;
 
 namespace platform {
 class Label;
@@ -31,6 +33,10 @@ extern int32_t selectedTuning;
 // (the user's own tunings) in the order the catalogue lists them. Every change
 // reaches the shared analysis engine and the stored preferences at once. The
 // list opens with the chosen tuning in view.
+//
+// The user's own tunings ("Your tunings", always listed) end with a row
+// "New tuning…", and each of them has an Edit button: both ask the owner,
+// through the edit action, to open the tuning editor.
 class FlipsideViewController : public platform::ViewController,
                                public platform::TableViewDataSource,
                                public platform::TableViewDelegate {
@@ -81,14 +87,31 @@ class FlipsideViewController : public platform::ViewController,
   // Scrolls the calibration row into view, with its header.
   void revealCalibration();
 
+  // --- the user's own tunings
+  // Called with a user tuning to edit, or null for a new one.
+  using EditTuningAction = std::function<void(std::shared_ptr<const TuningDictionary> tuning)>;
+  void setEditTuningAction(EditTuningAction action) { editTuningAction_ = std::move(action); }
+  // What the "New tuning…" row and the Edit buttons do; editing the chosen
+  // tuning is false when it is a built-in one.
+  void newTuning();
+  bool editChosenTuning();
+  // The catalogue's user tunings changed (the editor saved or deleted one):
+  // the list is laid out again and the tuning `chosenId` chosen, as a tap
+  // on its row would; with no id, the tuning chosen before stays chosen if
+  // it is still there, else the first tuning is chosen. The engine follows.
+  void userTuningsChanged(const std::string& chosenId = {});
+  // The row "New tuning…"; none before the list is built.
+  std::optional<platform::IndexPath> newTuningIndexPath() const;
+
  private:
   // What one section of the list holds. More kinds of section slot in here,
   // each with its rows, cells and choice in the switches of the data source.
+  // UserTunings is a Tunings section whose last row is "New tuning…".
   struct Section {
-    enum class Kind { Calibration, Tunings };
+    enum class Kind { Calibration, Tunings, UserTunings };
     Kind kind;
     std::string title;
-    std::vector<int> tunings;  // Tunings: indices into Tuning::definedTunings()
+    std::vector<int> tunings;  // indices into Tuning::definedTunings()
   };
   static std::vector<Section> sectionsForCatalogue();
   const Section* section(int index) const;
@@ -96,7 +119,9 @@ class FlipsideViewController : public platform::ViewController,
 
   platform::Preferences& preferences() const;
   std::shared_ptr<platform::TableViewCell> calibrationCell(platform::TableView* tableView);
-  std::shared_ptr<platform::TableViewCell> tuningCell(int tuning);
+  std::shared_ptr<platform::TableViewCell> tuningCell(int tuning, bool editable);
+  std::shared_ptr<platform::TableViewCell> newTuningCell();
+  void chooseTuning(int tuning);
   // Shows the row, and its section's header with the section's first row.
   void revealRow(platform::IndexPath indexPath);
   void revealChosenTuning();
@@ -106,4 +131,5 @@ class FlipsideViewController : public platform::ViewController,
   std::shared_ptr<platform::TableView> tableView_;
   std::shared_ptr<platform::Label> calibrationLabel_;
   std::shared_ptr<Tuning> tuner_;
+  EditTuningAction editTuningAction_;
 };

@@ -5,6 +5,7 @@
 
 #include "Classes/FlipsideViewController.h"
 #include "Classes/MainViewController.h"
+#include "Classes/TuningEditorViewController.h"
 #include "common/Tuning.h"
 #include "platform/NavigationBar.h"
 #include "platform/RunLoop.h"
@@ -30,6 +31,8 @@ RootViewController::RootViewController(MainViewControllerFactory makeMainViewCon
 
 RootViewController::~RootViewController() {
   if (turnTimer_) turnTimer_->invalidate();
+  tuningEditorNavigationBar_.reset();
+  tuningEditor_.reset();
   flipsideNavigationBar_.reset();
   mainViewController_.reset();
   flipsideViewController_.reset();
@@ -62,6 +65,59 @@ void RootViewController::loadFlipsideViewController() {
 
   // Both screens work on the one analysis engine.
   flipsideViewController_->setTuner(mainViewController_->sharedTuner());
+  flipsideViewController_->setEditTuningAction(
+      [this](std::shared_ptr<const TuningDictionary> tuning) {
+        openTuningEditor(std::move(tuning));
+      });
+}
+
+void RootViewController::openTuningEditor(std::shared_ptr<const TuningDictionary> tuning) {
+  if (!isShowingFlipside()) return;
+  // The one shown before is done; it may only now be let go.
+  tuningEditor_ = std::make_shared<TuningEditorViewController>(
+      std::move(tuning), TuningEditorViewController::defaultTuningsFile(),
+      [this](TuningEditorViewController::Outcome outcome, const std::string& tuningId) {
+        closeTuningEditor(outcome == TuningEditorViewController::Outcome::Saved ? tuningId : "");
+      });
+  TuningEditorViewController* editor = tuningEditor_.get();
+  tuningEditorNavigationBar_ =
+      std::make_shared<platform::NavigationBar>(platform::RectMake(0, 0, 320, 44));
+  tuningEditorNavigationBar_->setBarStyle(platform::BarStyle::BlackOpaque);
+  auto item = std::make_shared<platform::NavigationItem>(editor->title());
+  item->setLeftBarButtonItem(platform::BarButtonItem::initWithBarButtonSystemItem(
+      platform::BarButtonSystemItem::Cancel, editor, &TuningEditorViewController::cancel));
+  item->setRightBarButtonItem(platform::BarButtonItem::initWithBarButtonSystemItem(
+      platform::BarButtonSystemItem::Save, editor, &TuningEditorViewController::save));
+  tuningEditorNavigationBar_->pushNavigationItem(item, false);
+
+  const std::shared_ptr<View>& root = view();
+  std::shared_ptr<View> editorView = editor->view();
+  flipsideViewController_->viewWillDisappear(true);
+  editor->viewWillAppear(true);
+  flipsideViewController_->view()->removeFromSuperview();
+  flipsideNavigationBar_->removeFromSuperview();
+  root->addSubview(editorView);
+  root->insertSubviewAboveSubview(tuningEditorNavigationBar_, editorView.get());
+  flipsideViewController_->viewDidDisappear(true);
+  editor->viewDidAppear(true);
+}
+
+// Called by the editor itself, from within one of its actions: it stays alive
+// (in tuningEditor_) until the next editor opens.
+void RootViewController::closeTuningEditor(const std::string& savedTuningId) {
+  const std::shared_ptr<View>& root = view();
+  std::shared_ptr<View> flipsideView = flipsideViewController_->view();
+  tuningEditor_->viewWillDisappear(true);
+  // The list, the chosen tuning and the engine follow the catalogue, whatever
+  // the editor did (a cancelled editor may have found the file changed).
+  flipsideViewController_->userTuningsChanged(savedTuningId);
+  flipsideViewController_->viewWillAppear(true);
+  tuningEditor_->view()->removeFromSuperview();
+  tuningEditorNavigationBar_->removeFromSuperview();
+  root->addSubview(flipsideView);
+  root->insertSubviewAboveSubview(flipsideNavigationBar_, flipsideView.get());
+  tuningEditor_->viewDidDisappear(true);
+  flipsideViewController_->viewDidAppear(true);
 }
 
 void RootViewController::toggleView() {
@@ -109,9 +165,14 @@ bool RootViewController::isShowingFlipside() const {
          flipsideViewController_->view()->superview() != nullptr;
 }
 
+bool RootViewController::isShowingTuningEditor() const {
+  return tuningEditor_ && tuningEditor_->isViewLoaded() &&
+         tuningEditor_->view()->superview() != nullptr;
+}
+
 platform::Orientation RootViewController::readingOrientation() const {
-  return isShowingFlipside() ? platform::Orientation::Portrait
-                             : platform::Orientation::LandscapeTopRight;
+  return isShowingFlipside() || isShowingTuningEditor() ? platform::Orientation::Portrait
+                                                        : platform::Orientation::LandscapeTopRight;
 }
 
 void RootViewController::turnWindowForReader() {
@@ -122,6 +183,8 @@ void RootViewController::turnWindowForReader() {
 
 bool RootViewController::keyDown(Key key, unsigned modifiers) {
   if (!isViewLoaded() || !mainViewController_) return false;
+  // The editor has Ctrl keys and Escape of its own.
+  if (isShowingTuningEditor()) return tuningEditor_->keyDown(key, modifiers);
   if (modifiers & (platform::KeyModifierAlt | platform::KeyModifierSuper)) return false;
   // Ctrl+comma is the desktop's usual way to settings; other Ctrl keys are
   // not ours.
@@ -203,6 +266,11 @@ bool RootViewController::settingsScreenKeyDown(Key key, unsigned modifiers) {
     settings.chooseNeighbouringTuning(modifiers & platform::KeyModifierShift ? -1 : +1);
     return true;
   }
+  if (key == keyForCharacter('n')) {
+    settings.newTuning();
+    return true;
+  }
+  if (key == keyForCharacter('e')) return settings.editChosenTuning();
   switch (key) {
     case Key::PageUp:
       table->scrollByPages(-1);

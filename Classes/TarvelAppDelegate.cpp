@@ -4,17 +4,17 @@
 #include <string>
 
 #include "Classes/RootViewController.h"
+#include "Classes/TuningEditorViewController.h"
 #include "common/Tuning.h"
 #include "common/TuningDictionary.h"
 #include "common/UserTunings.h"
-#include "platform/Paths.h"
 #include "platform/Preferences.h"
 #include "platform/Window.h"
 
 std::shared_ptr<TarvelAppDelegate> TarvelAppDelegate::loadMainInterface(
     platform::Application& application) {
-  // Before any controller exists: the catalogue is built on its first use
-  // and never changes after.
+  // Before any controller exists, so that the tuner screen starts on a
+  // stored user tuning.
   registerUserTunings();
   auto delegate = std::make_shared<TarvelAppDelegate>();
   delegate->setWindow(application.window());
@@ -34,8 +34,7 @@ void TarvelAppDelegate::registerDefaults() {
 }
 
 void TarvelAppDelegate::registerUserTunings() {
-  Tuning::registerUserTunings(loadUserTunings(
-      platform::stringByAppendingPathComponent(platform::configDirectory(), UserTuningsFileName)));
+  Tuning::registerUserTunings(loadUserTunings(TuningEditorViewController::defaultTuningsFile()));
 }
 
 void TarvelAppDelegate::applicationDidFinishLaunching(platform::Application& application) {

@@ -27,7 +27,7 @@ class TarvelAppDelegate : public platform::ApplicationDelegate {
   // The defaults that answer for preferences the user never set.
   static void registerDefaults();
   // Reads the user's tunings file in the config directory into the catalogue
-  // (bad lines are logged and skipped). Once, before the catalogue is used.
+  // (bad lines are logged and skipped), at start-up.
   static void registerUserTunings();
 
   void setWindow(std::shared_ptr<platform::Window> window) { window_ = std::move(window); }

@@ -8,6 +8,8 @@
 
 #include "Classes/FlipsideViewController.h"
 #include "common/Tuning.h"
+#include "common/UserTunings.h"
+#include "platform/Button.h"
 #include "platform/Label.h"
 #include "platform/Preferences.h"
 #include "platform/Slider.h"
@@ -93,28 +95,54 @@ TEST_F(FlipsideViewControllerTest, WithDefaultsOnlyShows440AndStandardGuitarAtTh
   EXPECT_TRUE(preferences->storedValues().empty());
 }
 
-// Every tuning once, under its instrument's name, the groups in their order.
+// Every tuning once, under its instrument's name, the groups in their order,
+// the user's own last, ending with "New tuning…".
 TEST_F(FlipsideViewControllerTest, ListsEveryTuningOnceGroupedByInstrument) {
+  Tuning::registerUserTunings(parseUserTunings("Open C = C2 G2 C3 G3 C4 E4\n").tuningList());
   load();
   Strings titles;
   std::vector<std::string> listed;
   for (int s = 0; s < table().numberOfSections(); ++s) {
     titles.push_back(table().headerTitleForSection(s));
     for (int r = 0; s > 0 && r < table().numberOfRowsInSection(s); ++r) {
+      if (IndexPath{s, r} == controller->newTuningIndexPath()) continue;
       listed.push_back(table().cellForRowAtIndexPath(IndexPath{s, r})->text());
       const auto tuning = Tuning::definedTunings()[controller->listedTunings()[listed.size() - 1]];
       EXPECT_EQ(tuning->tuningName, listed.back());
       EXPECT_EQ(tuning->tuningGroup, titles.back()) << listed.back();
     }
   }
-  EXPECT_EQ(
-      (Strings{"Calibration", "Guitar", "Bass", "Violin family", "Banjo", "Ukulele", "Chromatic"}),
-      titles);
+  EXPECT_EQ((Strings{"Calibration", "Guitar", "Bass", "Violin family", "Banjo", "Ukulele",
+                     "Chromatic", "Your tunings"}),
+            titles);
   Strings names;
   for (const auto& t : Tuning::definedTunings()) names.push_back(t->tuningName);
   std::sort(names.begin(), names.end());
   std::sort(listed.begin(), listed.end());
   EXPECT_EQ(names, listed);
+  const IndexPath last{table().numberOfSections() - 1, 1};
+  EXPECT_EQ(last, controller->newTuningIndexPath());
+  EXPECT_EQ("New tuning\u2026", table().cellForRowAtIndexPath(last)->text());
+
+  // The new-tuning row, the user's tuning's Edit button and E (the chosen
+  // tuning, when it is the user's) ask for the editor.
+  std::vector<std::string> asked;
+  controller->setEditTuningAction([&](std::shared_ptr<const TuningDictionary> tuning) {
+    asked.push_back(tuning ? tuning->tuningId : "new");
+  });
+  EXPECT_FALSE(controller->editChosenTuning()) << "the built-in guitar";
+  table().selectRowAtIndexPath(last);
+  TableViewCell* openC = table().cellForRowAtIndexPath(IndexPath{last.section, 0});
+  for (const auto& v : openC->contentView()->subviews()) {
+    if (auto* edit = dynamic_cast<platform::Button*>(v.get())) {
+      EXPECT_EQ("Edit", edit->title());
+      edit->sendActionsForControlEvents(platform::ControlEventTouchDown);
+    }
+  }
+  controller->chooseListedTuning(static_cast<int>(controller->listedTunings().size()) - 1);
+  EXPECT_TRUE(controller->editChosenTuning());
+  EXPECT_EQ((Strings{"new", "user:Open C", "user:Open C"}), asked);
+  Tuning::registerUserTunings({});
 }
 
 // Wherever the stored tuning is in the list, it is in view when the screen
