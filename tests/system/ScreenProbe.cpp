@@ -6,6 +6,7 @@
 //   note         the note name shown ("-" for none)
 //   calibration  the calibration read-out ("440 Hz", ...)
 //   buttons      how many note buttons are shown
+//   letters      the letter on each of six note buttons ("C G C G C E")
 // The screen's other moving parts (needle, lights) touch none of the regions
 // compared, or touch every candidate alike.
 
@@ -25,6 +26,7 @@
 
 #include "Classes/MainViewController.h"
 #include "common/Tuning.h"
+#include "common/TuningCatalogue.h"
 #include "platform/Label.h"
 #include "platform/Preferences.h"
 #include "platform/Render.h"
@@ -169,7 +171,7 @@ std::string closest(const Grey& shot, const std::vector<std::string>& candidates
 
 int main(int argc, char** argv) {
   if (argc != 3) {
-    fprintf(stderr, "usage: %s note|calibration|buttons SHOT.png\n", argv[0]);
+    fprintf(stderr, "usage: %s note|calibration|buttons|letters SHOT.png\n", argv[0]);
     return 2;
   }
   const std::string command = argv[1];
@@ -225,6 +227,34 @@ int main(int argc, char** argv) {
       shown += toButton < toNone;
     }
     printf("%d\n", shown);
+  } else if (command == "letters") {
+    // Six buttons of one letter at a time; each slot takes the closest.
+    std::vector<std::pair<std::string, Grey>> renders;
+    for (char letter : std::string("ABCDEFG")) {
+      std::vector<std::shared_ptr<const TargetNote>> notes;
+      for (int i = 0; i < 6; ++i) {
+        notes.push_back(makeCatalogueNote(NoteName(letter, NoteName::Accidental::Natural, 3), 'x'));
+      }
+      probe.tuner().setTargetTuning(std::make_shared<const TuningDictionary>(
+          TuningDictionary{"probe", "probe", std::move(notes)}));
+      probe.view().reloadNoteButtons();
+      renders.emplace_back(std::string(1, letter), probe.render());
+    }
+    std::string line;
+    for (const auto& b : probe.view().noteButtons()) {
+      const PixelRect slot = regionOf(*b, -4);
+      std::string best;
+      double bestScore = std::numeric_limits<double>::infinity();
+      for (const auto& [letter, render] : renders) {
+        const double score = difference(shot, render, slot);
+        if (score < bestScore) {
+          bestScore = score;
+          best = letter;
+        }
+      }
+      line += (line.empty() ? "" : " ") + best;
+    }
+    printf("%s\n", line.c_str());
   } else {
     fprintf(stderr, "unknown command %s\n", command.c_str());
     return 2;

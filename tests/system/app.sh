@@ -146,10 +146,10 @@ xdotool mousemove --window "$WID" 360 213
 xdotool mousemove --window "$WID" 330 213 mouseup 1
 # The list opens at its top; fifteen notches of the wheel over it take it to
 # its end, where "5-String Banjo", the one row of its group, shows at
-# portrait (160, 214). Events are handled in order, so the click lands on the
-# scrolled list.
+# portrait (160, 119), above Ukulele, Chromatic and "Your tunings". Events
+# are handled in order, so the click lands on the scrolled list.
 xdotool mousemove --window "$WID" 320 600 click --repeat 15 --delay 20 5
-click 320 428
+click 320 238
 # Each choice is stored as the app handles it.
 wait_until grep -qx "s TargetTuning=banjo" "$PREFERENCES" ||
   fail "banjo not stored: $(cat "$PREFERENCES")"
