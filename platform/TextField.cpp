@@ -144,9 +144,9 @@ bool TextField::keyDown(Key key, unsigned modifiers) {
     default:
       break;
   }
-  // Printable keys: their text arrives through insertText.
+  // Character keys (any layout's): their text arrives through insertText.
   const auto k = static_cast<int32_t>(key);
-  return k >= 32 && k < 127;
+  return k >= 32 && k != 127 && k < static_cast<int32_t>(Key::Left);
 }
 
 // Where the text starts: scrolled left when it is wider than the field, so

@@ -1,15 +1,18 @@
 // Feeds arbitrary bytes to the tunings-file parser. Whatever it accepts must
 // keep the file's rules (ids, note counts, ranges, distinct names and notes,
 // lines in order) and must read back the same when written out again as a
-// later editor of the file would write it: name, " = ", the notes.
+// later editor of the file would write it: name, " = ", the notes. The
+// editor's one-line changes to the same bytes keep every other tuning.
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <set>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/UserTunings.h"
+#include "common/UserTuningsEdit.h"
 
 namespace {
 
@@ -59,5 +62,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       check(a.tuningNotes[n]->soundName() == b.tuningNotes[n]->soundName());
     }
   }
+
+  // Saving the first tuning as it is, and deleting it, leave the others.
+  if (parsed.tunings.empty()) return 0;
+  const TuningDictionary& first = *parsed.tunings.front().tuning;
+  std::vector<TypedPitch> pitches;
+  for (const auto& note : first.tuningNotes)
+    pitches.push_back(*parsePitch(userNoteText(*note)).value);
+  const auto keepsTheOthers = [&](const UserTuningsChange& change) {
+    if (!change) return;
+    const UserTuningsText after = parseUserTunings(change.text);
+    for (size_t i = 1; i < parsed.tunings.size(); ++i) {
+      bool found = false;
+      for (const auto& entry : after.tunings)
+        found = found || entry.tuning->tuningId == parsed.tunings[i].tuning->tuningId;
+      check(found);
+    }
+  };
+  const UserTuningsChange saved = saveUserTuning(text, first.tuningId, first.tuningName, pitches);
+  check(static_cast<bool>(saved));
+  keepsTheOthers(saved);
+  const UserTuningsChange removed = deleteUserTuning(text, first.tuningId);
+  check(removed && removed.text.size() < text.size());
+  keepsTheOthers(removed);
   return 0;
 }
