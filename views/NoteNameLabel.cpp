@@ -31,19 +31,23 @@ std::vector<NoteNameLabel::Piece> NoteNameLabel::layout(const std::string& text,
                                                         Size size) {
   std::vector<Piece> pieces;
   if (text.empty()) return pieces;
-  // The letter is the first character; then a music sign, if any; the rest
-  // is the octave.
-  std::string letter = text.substr(0, 1);
-  std::string sign, octave;
-  std::string rest = text.substr(1);
-  for (const char* s : {kSharp, kFlat}) {
-    if (rest.rfind(s, 0) == 0) {
-      sign = s;
-      rest = rest.substr(sign.size());
+  // A note name is a letter A to G, then a music sign, if any, then the
+  // octave's digits, if any. Anything else (a tuning's own name for a string,
+  // such as a frequency) is one piece, shrunk to the width like the rest.
+  std::string letter = text, sign, octave;
+  if (text[0] >= 'A' && text[0] <= 'G') {
+    std::string rest = text.substr(1);
+    for (const char* s : {kSharp, kFlat}) {
+      if (rest.rfind(s, 0) == 0) sign = s;
+    }
+    rest = rest.substr(sign.size());
+    if (rest.find_first_not_of("0123456789") == std::string::npos) {
+      letter = text.substr(0, 1);
+      octave = rest;
+    } else {
+      sign.clear();
     }
   }
-  octave = rest;
-  if (sign.empty() && octave.empty()) letter = text;
 
   // Set at the label's size, then shrunk as a whole to the label's width.
   double letterSize = font.pointSize();
