@@ -45,8 +45,7 @@ void MainViewController::viewDidLoad() {
   sounds_.reset();
 
   tuner_ = Tuning::initWithSampleRate(static_cast<float>(kCaptureSampleRate));
-  const platform::Preferences& defaults =
-      preferences_ ? *preferences_ : platform::Preferences::standardUserDefaults();
+  const platform::Preferences& defaults = preferences();
   std::shared_ptr<const TuningDictionary> tuning;
   if (auto id = defaults.stringForKey(TargetTuningOption)) tuning = Tuning::tuningForId(*id);
   if (!tuning) tuning = Tuning::definedTunings().front();
@@ -63,7 +62,23 @@ void MainViewController::viewDidLoad() {
   setView(root);
 
   tunerView_ = TunerView::initWithFrame(frame, tuner_.get(), this);
+  if (defaults.stringForKey(NumericReadoutOption)) {
+    tunerView_->setNumericReadoutChoice(defaults.integerForKey(NumericReadoutOption) != 0);
+  }
   root->addSubview(tunerView_);
+}
+
+const platform::Preferences& MainViewController::preferences() const {
+  return preferences_ ? *preferences_ : platform::Preferences::standardUserDefaults();
+}
+
+platform::Preferences& MainViewController::preferences() {
+  return preferences_ ? *preferences_ : platform::Preferences::standardUserDefaults();
+}
+
+void MainViewController::toggleNumericReadout() {
+  if (!tunerView_) return;
+  preferences().setInteger(tunerView_->toggleNumericReadout() ? 1 : 0, NumericReadoutOption);
 }
 
 void MainViewController::initAudio() {

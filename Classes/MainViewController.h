@@ -22,6 +22,11 @@ class Preferences;
 class Timer;
 }  // namespace platform
 
+// Preference key: whether the tuner screen shows its numeric read-out
+// (integer 1 or 0). Never set until the player first toggles it; until then
+// the read-out shows for the chromatic tuning only.
+inline constexpr char NumericReadoutOption[] = "NumericReadout";
+
 // The tuner screen's controller and the program's main loop: collects the
 // captured frames, analyses them four times a second and switches between
 // tuner mode (listening) and tone mode (reference notes).
@@ -62,6 +67,10 @@ class MainViewController : public platform::ViewController,
 
   void flipAction(platform::Control* sender = nullptr) override;
 
+  // Shows the numeric read-out when hidden and hides it when shown, and
+  // remembers the choice.
+  void toggleNumericReadout();
+
   void setRootController(RootViewController* root) { rootController_ = root; }
   Tuning* tuner() const { return tuner_.get(); }
   // The engine as an owning reference, for the settings screen that shares it.
@@ -76,6 +85,10 @@ class MainViewController : public platform::ViewController,
   void setTunerDataView(std::shared_ptr<TunerDataView> view) { tunerDataView_ = std::move(view); }
 
  private:
+  // The store given at construction, else the user's.
+  const platform::Preferences& preferences() const;
+  platform::Preferences& preferences();
+
   AudioSourceFactory makeAudioSource_;
   platform::Preferences* preferences_;
   RootViewController* rootController_ = nullptr;
