@@ -184,14 +184,21 @@ TEST(QuillonAnalyseTest, RealTimeReplayGivesTheSameReadings) {
   const std::string file = recording("realtime.aiff", aifftest::tone(22050, 0.5, 110.5, 5));
   const ToolRun paced = analyse("--json --realtime " + file);
   ASSERT_EQ(0, paced.status) << paced.err;
-  // A machine busy enough to miss a 0.1 s read would change the frame counts,
-  // so only the readings are compared.
+  // A machine busy enough to delay a 0.1 s read moves it into the next pass,
+  // and a block of another length reads a little differently. Passes over
+  // the usual two or three reads must read as the fast replay's do; whatever
+  // the load, every frame is read and every pass names the A.
   const auto all = passes(paced.out);
   ASSERT_GE(all.size(), 2u);
+  int frames = 0;
   for (const auto& p : all) {
+    frames += p.frames;
     EXPECT_EQ("\"A\"", p.note);
-    EXPECT_NEAR(7.31, p.cents, 0.05);
+    if (p.frames == 4410 || p.frames == 6615) {
+      EXPECT_NEAR(7.31, p.cents, 0.05);
+    }
   }
+  EXPECT_EQ(11025, frames);
 }
 
 TEST(QuillonAnalyseTest, UserTuningsFromTheConfigDirectoryOrAFile) {
