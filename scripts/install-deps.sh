@@ -9,7 +9,7 @@ PACKAGES=(
   libfftw3-dev libsdl2-dev libcairo2-dev libsndfile1-dev libsamplerate0-dev libx11-dev
   fonts-liberation fontconfig
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  pulseaudio pulseaudio-utils xvfb xdotool x11-apps sox imagemagick
+  pulseaudio pulseaudio-utils xvfb xdotool x11-apps sox imagemagick time
 )
 
 missing=()
