@@ -198,9 +198,9 @@ TEST(QuillonAnalyseTest, AnyFormatRateAndChannelCountReadsAsTheTunersOwnRecordin
   std::filesystem::resize_file(flac, std::filesystem::file_size(flac) / 2);
   const ToolRun cut = analyse("--json " + flac);
   EXPECT_EQ(0, cut.status);
-  EXPECT_EQ(
-      "quillon-analyse: " + flac + ": warning: the recording ends early: flac decoder lost sync\n",
-      cut.err);
+  // The reason after the colon is libsndfile's ("flac decoder lost sync").
+  EXPECT_EQ(0u, cut.err.find("quillon-analyse: " + flac + ": warning: the recording ends early: "))
+      << cut.err;
 }
 
 // The note only on the right, another on the left: each channel on its own.
