@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "platform/AudioUnit.h"
 #include "platform/Bundle.h"
 #include "platform/Log.h"
 #include "platform/Render.h"
@@ -531,6 +532,11 @@ void Application::handleEvent(const void* e) {
           event.window.event == SDL_WINDOWEVENT_RESTORED) {
         needsDisplay_ = true;
       }
+      break;
+    case SDL_AUDIODEVICEADDED:
+    case SDL_AUDIODEVICEREMOVED:
+      // Those who follow the input devices hear of it here, on the main thread.
+      if (event.adevice.iscapture) AudioInputDevicesChanged();
       break;
     default:
       break;
