@@ -437,12 +437,20 @@ bool Application::keyDown(Key key, unsigned modifiers) {
   return used;
 }
 
+bool Application::hasDisplay() {
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER"}) {
+    const char* value = getenv(name);
+    if (value && *value) return true;
+  }
+  return false;
+}
+
 bool Application::openWindow() {
-  const char* display = getenv("DISPLAY");
-  const char* wayland = getenv("WAYLAND_DISPLAY");
-  if (!getenv("SDL_VIDEODRIVER") && (!display || !*display) && (!wayland || !*wayland)) {
-    // SDL would quietly fall back to an invisible offscreen window.
-    Log("no DISPLAY or WAYLAND_DISPLAY set: the window will not be visible");
+  if (options_.offscreen) {
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
+  } else if (!hasDisplay()) {
+    Log("no display to open a window on: neither DISPLAY nor WAYLAND_DISPLAY is set");
+    return false;
   }
   // Clicks on a window without focus still count (the first tap is a tap).
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
