@@ -212,11 +212,27 @@ bool RootViewController::tunerScreenKeyDown(Key key, unsigned) {
     toggleDataView();
     return true;
   }
+  if (key == keyForCharacter('n')) {
+    mainViewController_->toggleNumericReadout();
+    return true;
+  }
+  // The chromatic keyboard's octave buttons (shown in its tone mode only).
+  platform::Button* octave = nullptr;
+  if (key == Key::Left || key == Key::Down) octave = tunerView->octaveDownButton();
+  if (key == Key::Right || key == Key::Up) octave = tunerView->octaveUpButton();
+  if (octave) {
+    if (octave->isHidden()) return false;
+    octave->sendActionsForControlEvents(platform::ControlEventTouchDown);
+    return true;
+  }
+  // The number row, in the order of the buttons: 1 to 9 for the strings,
+  // and on to 0, - and = for the chromatic keyboard's twelve notes.
+  static constexpr char kNumberRow[] = "1234567890-=";
   const int k = static_cast<int>(key);
-  if (k >= '1' && k <= '9') {
+  for (size_t index = 0; index + 1 < sizeof kNumberRow; ++index) {
+    if (k != kNumberRow[index]) continue;
     const auto& buttons = tunerView->noteButtons();
-    const size_t index = static_cast<size_t>(k - '1');
-    if (index >= buttons.size()) return false;
+    if (index >= buttons.size() || !buttons[index]->isEnabled()) return false;
     buttons[index]->sendActionsForControlEvents(platform::ControlEventTouchDown);
     return true;
   }

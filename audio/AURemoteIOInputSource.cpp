@@ -110,15 +110,32 @@ void AURemoteIOInputSource::startAudioUnit() {
     aiffFile = aiff_open(path.c_str(), "w");
     if (aiffFile) aiff_write_header(aiffFile, sampleRate_, 1, 16, 1);
   }
-  AudioOutputUnitStart(ci);
+  started_ = true;
+  startFailed_ = ci && AudioOutputUnitStart(ci) != noErr;
 }
 
 void AURemoteIOInputSource::stopAudioUnit() {
   AudioOutputUnitStop(ci);
+  started_ = false;
+  startFailed_ = false;
   if (aiffFile) {
     aiff_close(aiffFile);
     aiffFile = nullptr;
   }
+}
+
+void AURemoteIOInputSource::setInputDevice(const std::string& name) {
+  if (!ci) return;
+  // A started unit moves by itself; one that a failed start left stopped is
+  // started here, since this source is meant to be capturing.
+  OSStatus status = AudioUnitSetInputDevice(ci, name);
+  if (started_ && startFailed_ && status == noErr) status = AudioOutputUnitStart(ci);
+  if (started_) startFailed_ = status != noErr;
+}
+
+bool AURemoteIOInputSource::inputDeviceFailed() {
+  // Without a unit there is nothing to open again.
+  return ci && started_ && (startFailed_ || AudioUnitInputDeviceLost(ci));
 }
 
 void AURemoteIOInputSource::addSampledFrames(int frameCount) {

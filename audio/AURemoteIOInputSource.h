@@ -39,6 +39,8 @@ class AURemoteIOInputSource : public AudioSource {
   bool createAudioInput() override;
   void startAudioUnit() override;
   void stopAudioUnit() override;
+  void setInputDevice(const std::string& name) override;
+  bool inputDeviceFailed() override;
 
   // Hands the list, holding frameCount frames, to the delegate.
   void addSampledFrames(int frameCount);
@@ -56,6 +58,8 @@ class AURemoteIOInputSource : public AudioSource {
   double sampleRate_ = 0;
   unsigned int bytesPerFrame_ = 0;
   uint32_t bufferCapacity_ = 0;
+  bool started_ = false;      // between startAudioUnit and stopAudioUnit
+  bool startFailed_ = false;  // the unit's last start (or move) found no device
 };
 
 // The unit's input callback; inRefCon is the source.

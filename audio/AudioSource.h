@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "platform/AudioTypes.h"
 
 // Receives captured frames. Called on whatever thread the source delivers on
@@ -21,6 +23,14 @@ class AudioSource {
   virtual void stopAudioUnit() = 0;
   virtual void startAudioUnit() = 0;
   virtual bool createAudioInput() = 0;
+
+  // Capture from the input device of that name from now on ("" for the
+  // system's default); a started source moves at once. Sources that capture
+  // nothing (a file) have no device and ignore it.
+  virtual void setInputDevice(const std::string& name) { (void)name; }
+  // Whether the source, started, has no device delivering: it went away, or
+  // could not be opened. It delivers nothing until given a device again.
+  virtual bool inputDeviceFailed() { return false; }
 };
 
 // `count` buffers of one channel and `size` zero-filled bytes each, or null

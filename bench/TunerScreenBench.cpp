@@ -35,8 +35,16 @@ void BM_TunerScreenFrame(benchmark::State& state) {
       [] { return std::make_shared<SilentAudioSource>(); }, &preferences);
   controller->view();
   TunerView& view = *controller->tunerView();
-  // A note showing: the label, the needle and one light are visible.
-  view.noteNameLabel()->setText("D");
+  // A note showing: the label, the needle and one light are visible; for
+  // the chromatic tuning a name with sign and octave, and the read-out.
+  if (state.range(1)) {
+    view.noteNameLabel()->setText("C\u266F3");
+    view.setNumericReadoutChoice(true);
+    view.deviationLabel()->setText(TunerView::deviationText(-3.2f));
+    view.frequencyLabel()->setText(TunerView::frequencyText(138.33f));
+  } else {
+    view.noteNameLabel()->setText("D");
+  }
   view.revealNeedle();
   view.setNeedle(0.3f);
   view.setSharpLight(true);
@@ -82,6 +90,11 @@ void BM_TunerScreenFrame(benchmark::State& state) {
   platform::RunLoop::currentRunLoop().setClock(std::make_shared<platform::RealClock>());
   std::filesystem::remove_all(dir);
 }
-BENCHMARK(BM_TunerScreenFrame)->Unit(benchmark::kMillisecond)->ArgName("upright")->Arg(0)->Arg(1);
+BENCHMARK(BM_TunerScreenFrame)
+    ->Unit(benchmark::kMillisecond)
+    ->ArgNames({"upright", "chromatic"})
+    ->Args({0, 0})
+    ->Args({1, 0})
+    ->Args({0, 1});
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "platform/AudioUnit.h"
 #include "platform/Bundle.h"
 #include "platform/Log.h"
 #include "platform/Render.h"
@@ -466,12 +467,20 @@ bool Application::textInput(std::string_view utf8) {
   return true;
 }
 
+bool Application::hasDisplay() {
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER"}) {
+    const char* value = getenv(name);
+    if (value && *value) return true;
+  }
+  return false;
+}
+
 bool Application::openWindow() {
-  const char* display = getenv("DISPLAY");
-  const char* wayland = getenv("WAYLAND_DISPLAY");
-  if (!getenv("SDL_VIDEODRIVER") && (!display || !*display) && (!wayland || !*wayland)) {
-    // SDL would quietly fall back to an invisible offscreen window.
-    Log("no DISPLAY or WAYLAND_DISPLAY set: the window will not be visible");
+  if (options_.offscreen) {
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
+  } else if (!hasDisplay()) {
+    Log("no display to open a window on: neither DISPLAY nor WAYLAND_DISPLAY is set");
+    return false;
   }
   // Clicks on a window without focus still count (the first tap is a tap).
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
@@ -588,6 +597,11 @@ void Application::handleEvent(const void* e) {
           event.window.event == SDL_WINDOWEVENT_RESTORED) {
         needsDisplay_ = true;
       }
+      break;
+    case SDL_AUDIODEVICEADDED:
+    case SDL_AUDIODEVICEREMOVED:
+      // Those who follow the input devices hear of it here, on the main thread.
+      if (event.adevice.iscapture) AudioInputDevicesChanged();
       break;
     default:
       break;

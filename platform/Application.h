@@ -72,6 +72,9 @@ struct ApplicationOptions {
   double scale = 2;
   // A PNG among the bundle resources for the window's icon ("" for none).
   std::string iconName;
+  // Runs on SDL's offscreen video driver: everything works, nothing is shown
+  // (tests and measurements without a display).
+  bool offscreen = false;
 };
 
 // The desktop window and the app loop. The 320 x 480 portrait display (the
@@ -115,8 +118,15 @@ class Application {
 
   // Opens the window (when not yet open), tells the delegate it launched, and
   // runs the loop until the application quits. Returns the exit status. Gives
-  // 1 at once when no window can be opened.
+  // 1 at once when no window can be opened, and when there is no display to
+  // open one on (see hasDisplay) unless the options ask for offscreen.
   int run(ApplicationDelegate* delegate = nullptr);
+
+  // Whether there is a display to show a window on: DISPLAY or
+  // WAYLAND_DISPLAY names one, or SDL_VIDEODRIVER picks a video driver
+  // explicitly (offscreen and dummy included). Without one SDL would quietly
+  // run on its offscreen driver, and nobody would see the window.
+  static bool hasDisplay();
 
   // Ends the loop after the current pass, with this exit status.
   void terminate(int status = 0);

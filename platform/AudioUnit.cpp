@@ -5,8 +5,10 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <map>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <vector>
 
 #include "platform/Log.h"
@@ -20,7 +22,7 @@ struct AudioComponentRecord {
 
 namespace {
 
-// The one component there is: an I/O unit on SDL's default devices.
+// The one component there is: an I/O unit on SDL's devices.
 AudioComponentRecord remoteIO{
     {kAudioUnitType_Output, kAudioUnitSubType_RemoteIO, kAudioUnitManufacturer_System, 0, 0}};
 
@@ -131,12 +133,14 @@ bool ensureSdlAudio() {
 struct AudioUnitRecord {
   bool initialized = false;
   std::atomic<bool> started{false};
-  std::atomic<bool> lost{false};
+  std::atomic<bool> lost{false};       // a device it had open went away
+  std::atomic<bool> inputLost{false};  // ... the input device, or it could not be reopened
   uint32_t inputEnabled = 0;
   uint32_t outputEnabled = 1;
   AudioStreamBasicDescription inputFormat = monoInt16(kNominalDeviceRate);   // element 1, app side
   AudioStreamBasicDescription outputFormat = monoInt16(kNominalDeviceRate);  // element 0, app side
   uint32_t maxFrames = kDefaultMaximumFramesPerSlice;
+  std::string inputDevice;  // by name; "" for the default
   AURenderCallbackStruct inputCallback{};
   AURenderCallbackStruct renderCallback{};
   std::atomic<SDL_AudioDeviceID> captureDevice{0};
@@ -159,6 +163,17 @@ struct AudioUnitRecord {
 
 namespace {
 
+// Reading the list also makes SDL drop the devices that have gone: until it
+// does, a device plugged in again would be named "<name> (2)".
+bool isListedInput(const char* name) {
+  const int count = SDL_GetNumAudioDevices(1);
+  for (int i = 0; i < count; ++i) {
+    const char* listed = SDL_GetAudioDeviceName(i, 1);
+    if (listed && std::strcmp(listed, name) == 0) return true;
+  }
+  return false;
+}
+
 SDL_AudioDeviceID openDevice(AudioUnitRecord* unit, bool capture) {
   const AudioStreamBasicDescription& f = capture ? unit->inputFormat : unit->outputFormat;
   SDL_AudioSpec want{};
@@ -169,10 +184,21 @@ SDL_AudioDeviceID openDevice(AudioUnitRecord* unit, bool capture) {
   want.callback = capture ? captureCallback : playbackCallback;
   want.userdata = unit;
   SDL_AudioSpec have{};
+  const char* name = capture && !unit->inputDevice.empty() ? unit->inputDevice.c_str() : nullptr;
+  // A device that is not there is for the caller to report, who chose it by
+  // name from the list (it may have gone a moment ago, before the list said
+  // so).
+  if (name && !isListedInput(name)) {
+    SDL_SetError("No input device named \"%s\"", name);
+    return 0;
+  }
   // No allowed changes: SDL converts to exactly the format asked for.
-  SDL_AudioDeviceID dev = SDL_OpenAudioDevice(nullptr, capture ? 1 : 0, &want, &have, 0);
-  if (dev == 0)
+  SDL_AudioDeviceID dev = SDL_OpenAudioDevice(name, capture ? 1 : 0, &want, &have, 0);
+  if (dev == 0 && name) {
+    Log("Cannot open the audio input device \"%s\": %s", name, SDL_GetError());
+  } else if (dev == 0) {
     Log("Cannot open audio %s device: %s", capture ? "input" : "output", SDL_GetError());
+  }
   return dev;
 }
 
@@ -187,7 +213,9 @@ void closeDevices(AudioUnitRecord* unit) {
 }
 
 // Runs on whichever thread SDL posts the event from (often its audio thread):
-// only flags the unit and says so once.
+// only flags the unit. A lost output is said here, once; a lost input is
+// for the unit's owner to report, who hears of it from the observers and
+// knows what it listens to next.
 int deviceEventWatch(void*, SDL_Event* event) {
   if (event->type != SDL_AUDIODEVICEREMOVED) return 0;
   const SDL_AudioDeviceID which = event->adevice.which;
@@ -196,11 +224,18 @@ int deviceEventWatch(void*, SDL_Event* event) {
     const bool capture = event->adevice.iscapture != 0;
     const SDL_AudioDeviceID dev =
         capture ? unit->captureDevice.load() : unit->playbackDevice.load();
-    if (dev != 0 && dev == which && !unit->lost.exchange(true))
-      Log("Audio %s device removed; it is reopened on the next start",
-          capture ? "input" : "output");
+    if (dev == 0 || dev != which) continue;
+    if (capture) unit->inputLost = true;
+    if (!unit->lost.exchange(true) && !capture)
+      Log("Audio output device removed; it is reopened on the next start");
   }
   return 0;
+}
+
+// Main thread only, like the app loop that calls them.
+std::map<int, AudioInputDevicesObserver>& inputDevicesObservers() {
+  static std::map<int, AudioInputDevicesObserver> observers;
+  return observers;
 }
 
 void captureCallback(void* userdata, Uint8* stream, int len) {
@@ -225,7 +260,10 @@ void watchCapture(AudioUnitRecord* unit) {
     const SDL_AudioDeviceID dev = openDevice(unit, true);
     if (dev == 0) {
       unit->lost = true;
+      unit->inputLost = true;
       timer.invalidate();
+      // The unit's owner hears of it as of a device gone away.
+      AudioInputDevicesChanged();
       return;
     }
     unit->captureDevice = dev;
@@ -457,7 +495,7 @@ OSStatus AudioOutputUnitStart(AudioUnit unit) {
   if (!unit) return kAudio_ParamError;
   if (!unit->initialized) return kAudioUnitErr_Uninitialized;
   if (unit->started && !unit->lost) return noErr;
-  if (unit->started) AudioOutputUnitStop(unit);  // a lost device: start over on the default one
+  if (unit->started) AudioOutputUnitStop(unit);  // a lost device: open the devices anew
   unit->inputSampleTime = 0;
   unit->outputSampleTime = 0;
   unit->started = true;
@@ -485,7 +523,48 @@ OSStatus AudioOutputUnitStop(AudioUnit unit) {
   unit->started = false;
   closeDevices(unit);
   unit->lost = false;
+  unit->inputLost = false;
   return noErr;
+}
+
+std::optional<std::vector<std::string>> AudioInputDeviceNames() {
+  if (!ensureSdlAudio()) return std::nullopt;
+  std::vector<std::string> names;
+  const int count = SDL_GetNumAudioDevices(1);
+  for (int i = 0; i < count; ++i) {
+    if (const char* name = SDL_GetAudioDeviceName(i, 1)) names.emplace_back(name);
+  }
+  return names;
+}
+
+int AudioInputDevicesAddObserver(AudioInputDevicesObserver observer) {
+  static int last = 0;
+  inputDevicesObservers()[++last] = std::move(observer);
+  return last;
+}
+
+void AudioInputDevicesRemoveObserver(int observer) {
+  inputDevicesObservers().erase(observer);
+}
+
+void AudioInputDevicesChanged() {
+  // A copy: an observer may add or remove observers.
+  const auto observers = inputDevicesObservers();
+  for (const auto& [id, observer] : observers) {
+    if (inputDevicesObservers().count(id) && observer) observer();
+  }
+}
+
+OSStatus AudioUnitSetInputDevice(AudioUnit unit, const std::string& name) {
+  if (!unit) return kAudio_ParamError;
+  const bool wasStarted = unit->started;
+  if (wasStarted) AudioOutputUnitStop(unit);
+  unit->inputDevice = name;
+  return wasStarted ? AudioOutputUnitStart(unit) : noErr;
+}
+
+bool AudioUnitInputDeviceLost(AudioUnit unit) {
+  return unit && unit->started && unit->inputLost;
 }
 
 void AudioUnitSetDevicelessForTesting(bool on) {

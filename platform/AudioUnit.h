@@ -1,9 +1,9 @@
 #pragma once
 
 // Audio units on SDL audio devices: one "RemoteIO" component whose instances
-// capture from the default input device (element 1) and/or play to the
-// default output device (element 0). The calls, property ids, scopes and
-// elements follow the usual audio-unit model so that callers read like any
+// capture from an input device (element 1; the default one unless the unit is
+// given another by name) and/or play to the default output device (element 0). The calls, property
+// ids, scopes and elements follow the usual audio-unit model so that callers read like any
 // audio-unit client; every call returns 0 on success and a non-zero status on
 // failure.
 //
@@ -26,6 +26,10 @@
 // machine without a microphone fails there.
 
 #include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "platform/AudioTypes.h"
 
@@ -163,6 +167,36 @@ void AudioUnitProcessInput(AudioUnit inUnit, const void* bytes, uint32_t byteCou
 // What SDL's playback callback does: pulls the render callback to fill
 // `bytes` (in the unit's output format), silence where it fails.
 void AudioUnitProcessOutput(AudioUnit inUnit, void* bytes, uint32_t byteCount);
+
+// Input devices, by name: the names SDL gives them (on PulseAudio a source's
+// description; the monitors of outputs are not offered). "" stands for the
+// system's default input device.
+
+// The input devices there are now, in the sound system's order; nothing at
+// all (not even an empty list) when audio cannot start. Brings up SDL's audio
+// subsystem on first use.
+std::optional<std::vector<std::string>> AudioInputDeviceNames();
+
+// Observers of the input devices, called on the main thread after one came or
+// went - the one a started unit captures from included. The app loop calls
+// AudioInputDevicesChanged() for SDL's device events; a program without it
+// gets no calls. Returns a number for removing the observer again.
+using AudioInputDevicesObserver = std::function<void()>;
+int AudioInputDevicesAddObserver(AudioInputDevicesObserver observer);
+void AudioInputDevicesRemoveObserver(int observer);
+void AudioInputDevicesChanged();
+
+// Chooses the unit's input device by name ("" for the default, which a new
+// unit has). A started unit moves at once: it is stopped and started again on
+// the new device, and the status is the start's (on a failure the unit is
+// stopped, as AudioOutputUnitStart leaves it). A stopped unit opens it on its
+// next start.
+OSStatus AudioUnitSetInputDevice(AudioUnit inUnit, const std::string& name);
+
+// Whether the started unit's input device went away (or could not be opened
+// again after a stalled start): capture is silent until the unit is started
+// again or given a device.
+bool AudioUnitInputDeviceLost(AudioUnit inUnit);
 
 // For tests: when on, units open no SDL device (Initialize checks nothing,
 // Start and Stop only change state), so that blocks arrive only through

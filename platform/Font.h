@@ -1,5 +1,6 @@
 #pragma once
 
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -7,11 +8,14 @@
 #include "platform/Geometry.h"
 
 typedef struct _cairo_font_face cairo_font_face_t;
+typedef struct _cairo cairo_t;
 
 namespace platform {
 
 // A font by family name and point size, resolved by fontconfig ("Helvetica"
-// becomes the metric-compatible Liberation Sans).
+// becomes the metric-compatible Liberation Sans). Characters the face has no
+// glyph for (the music signs ♯ and ♭ in Liberation Sans) are measured and
+// drawn in DejaVu Sans of the same weight and size.
 class Font {
  public:
   static std::shared_ptr<Font> fontWithName(const std::string& name, double pointSize);
@@ -23,6 +27,9 @@ class Font {
   Font(const Font&) = delete;
   Font& operator=(const Font&) = delete;
 
+  // The same family and weight at another size.
+  std::shared_ptr<Font> fontWithSize(double pointSize) const;
+
   double pointSize() const { return pointSize_; }
   double ascender() const { return ascender_; }
   double descender() const { return descender_; }  // positive, below the baseline
@@ -30,14 +37,30 @@ class Font {
 
   // Width of the text's advance, height of one line.
   Size sizeOfText(std::string_view text) const;
+  // The ink of the text's glyphs, relative to the start of its baseline (y
+  // negative above it).
+  Rect inkBoundsOfText(std::string_view text) const;
+  // Draws the text with its baseline starting at (x, y) of `cr`'s current
+  // source; returns the advance.
+  double showText(cairo_t* cr, std::string_view text, double x, double y) const;
 
   cairo_font_face_t* cairoFace() const { return face_; }
 
  private:
+  // Whether the face has its own glyph for the character (ASCII always).
+  bool hasGlyph(char32_t c) const;
+  // Calls run(face, bytes) for each stretch of the text one face draws.
+  template <class Run>
+  void forEachRun(std::string_view text, Run run) const;
+
+  std::string family_;
+  bool bold_;
   double pointSize_;
   double ascender_ = 0;
   double descender_ = 0;
   cairo_font_face_t* face_ = nullptr;
+  cairo_font_face_t* fallback_ = nullptr;
+  mutable std::map<char32_t, bool> hasGlyph_;
 };
 
 // Text measuring and drawing, as the screens call them on strings. The point is

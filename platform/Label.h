@@ -26,6 +26,10 @@ class Label : public View {
     font_ = std::move(font);
     setNeedsDisplay();
   }
+  const Color& textColor() const { return textColor_; }
+  TextAlignment textAlignment() const { return alignment_; }
+  const Color& shadowColor() const { return shadowColor_; }
+  Size shadowOffset() const { return shadowOffset_; }
   void setTextColor(const Color& c) {
     textColor_ = c;
     setNeedsDisplay();

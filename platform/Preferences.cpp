@@ -127,7 +127,12 @@ void Preferences::registerDefaults(const Dictionary& defaults) {
   for (const auto& [key, value] : defaults) defaults_[key] = value;
 }
 
+void Preferences::setObjectForThisRun(const Value& value, const std::string& key) {
+  thisRun_[key] = value;
+}
+
 const Preferences::Value* Preferences::lookup(const std::string& key) const {
+  if (auto it = thisRun_.find(key); it != thisRun_.end()) return &it->second;
   if (auto it = stored_.find(key); it != stored_.end()) return &it->second;
   if (auto it = defaults_.find(key); it != defaults_.end()) return &it->second;
   return nullptr;
@@ -148,6 +153,8 @@ int64_t Preferences::integerForKey(const std::string& key) const {
 }
 
 bool Preferences::setObject(const Value& value, const std::string& key) {
+  // The user's own choice now outranks what the command line said.
+  thisRun_.erase(key);
   // A continuous slider writes the same whole number many times over; only a
   // change (or a retry after a failed save) is worth a trip to the disk.
   if (auto it = stored_.find(key); it != stored_.end() && it->second == value && saved_) {

@@ -48,6 +48,11 @@ class Preferences {
   // number of a string (0 when it has none), or 0 when the key has no value.
   int64_t integerForKey(const std::string& key) const;
 
+  // A value for this run only (a command-line setting): it answers reads of
+  // `key` ahead of the stored value, and is never written. Storing a value
+  // under the key drops it.
+  void setObjectForThisRun(const Value& value, const std::string& key);
+
   // Store a value and save the store (unless it already holds that value). A
   // failed save is logged and the value is still kept for this run; the
   // return value says whether the file now holds it.
@@ -73,6 +78,7 @@ class Preferences {
   std::string path_;
   Dictionary stored_;
   Dictionary defaults_;
+  Dictionary thisRun_;
   bool saved_ = true;  // the file holds stored_
 };
 

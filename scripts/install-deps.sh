@@ -6,10 +6,10 @@ set -euo pipefail
 
 PACKAGES=(
   build-essential cmake pkg-config clang clang-format
-  libfftw3-dev libsdl2-dev libcairo2-dev libsndfile1-dev libx11-dev
-  fonts-liberation fontconfig
+  libfftw3-dev libsdl2-dev libcairo2-dev libsndfile1-dev libsamplerate0-dev libx11-dev
+  fonts-liberation fonts-dejavu-core fontconfig
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  pulseaudio pulseaudio-utils xvfb xdotool x11-apps sox imagemagick
+  pulseaudio pulseaudio-utils xvfb xdotool x11-apps sox imagemagick time
 )
 
 missing=()

@@ -1,14 +1,18 @@
 #include "views/TunerView.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
+#include "common/NoteName.h"
 #include "common/Tuning.h"
+#include "common/TuningCatalogue.h"
 #include "platform/Assert.h"
 #include "platform/Image.h"
 #include "views/HashMarkView.h"
 #include "views/NoteButton.h"
+#include "views/NoteNameLabel.h"
 
 using platform::Button;
 using platform::Color;
@@ -56,7 +60,123 @@ void centreContent(Button& button) {
 // No forced note: the analysis chooses the string.
 const TargetNote* const kAutomatic = nullptr;
 
+// The row of string buttons, beside the auto button (portrait y 20 to 85):
+// button centres on x 255, the first (the lowest string, on the reader's
+// left) at y 430, each next one 60 points further up, as the six strings of
+// a guitar have always sat. Seven or eight strings come closer together so
+// that the last centre stays at y 118 or below, clear of the auto button;
+// a button keeps 8 points of space to the next and is at most 40 wide.
+constexpr double kRowCentreX = 255;
+constexpr double kFirstStringCentreY = 430;
+constexpr double kLastStringCentreY = 118;
+constexpr double kStringPitch = 60;
+constexpr double kStringButtonSize = 40;
+constexpr double kStringButtonSpace = 8;
+
+std::vector<Rect> stringButtonFrames(size_t count) {
+  std::vector<Rect> frames;
+  if (count == 0) return frames;
+  double pitch = kStringPitch;
+  if (count > 1) {
+    pitch = std::min(pitch, std::floor((kFirstStringCentreY - kLastStringCentreY) / (count - 1)));
+  }
+  const double size = std::min(kStringButtonSize, pitch - kStringButtonSpace);
+  for (size_t i = 0; i < count; ++i) {
+    const double y = kFirstStringCentreY - pitch * i;
+    frames.push_back(RectMake(kRowCentreX - size / 2, y - size / 2, size, size));
+  }
+  return frames;
+}
+
+// The chromatic keyboard of tone mode, read in landscape: the naturals C to B
+// in the row (40 points, 49 apart), the octave down button before C and the
+// octave up button after B, and the sharps (36 points) above the row between
+// their naturals, as on a piano. The sharps stay clear of the calibration
+// read-out on their left and the mode button on their right.
+constexpr double kNaturalsTopY = 371;  // C, portrait y 371 to 411
+constexpr double kKeyPitch = 49;
+constexpr double kKeySize = 40;
+constexpr double kSharpSize = 36;
+constexpr double kSharpsCentreX = 206;
+
+// The place of semitone s (0 = C ... 11 = B) of the keyboard.
+Rect keyFrame(int s) {
+  static constexpr int kNaturalIndex[12] = {0, -1, 1, -1, 2, 3, -1, 4, -1, 5, -1, 6};
+  if (kNaturalIndex[s] >= 0) {
+    return RectMake(kRowCentreX - kKeySize / 2, kNaturalsTopY - kKeyPitch * kNaturalIndex[s],
+                    kKeySize, kKeySize);
+  }
+  // Halfway between the naturals on either side.
+  const double centreY = kNaturalsTopY + kKeySize / 2 - kKeyPitch * (kNaturalIndex[s - 1] + 0.5);
+  return RectMake(kSharpsCentreX - kSharpSize / 2, centreY - kSharpSize / 2, kSharpSize,
+                  kSharpSize);
+}
+const Rect kOctaveDownFrame = RectMake(kRowCentreX - kKeySize / 2, 420, kKeySize, kKeySize);
+const Rect kOctaveUpFrame = RectMake(kRowCentreX - kKeySize / 2, 28, kKeySize, kKeySize);
+
+// The ring around the string the analysis shows, this far outside its button.
+constexpr double kMarkOutset = 4;
+
+// A label turned for the landscape reading, given by where it sits on the
+// landscape screen: its centre (X from the left, Y from the top) and size.
+std::shared_ptr<Label> makeLandscapeLabel(double x, double y, double width, double height,
+                                          double fontSize, platform::TextAlignment alignment) {
+  auto label =
+      std::make_shared<Label>(RectMake(y - width / 2, 480 - x - height / 2, width, height));
+  label->setFont(platform::Font::fontWithName("Helvetica", fontSize));
+  label->setTextColor(Color::colorWithRed(0.65, 0.65, 0.65, 1.0));
+  label->setBackgroundColor(Color::clearColor());
+  label->setTextAlignment(alignment);
+  label->setTransform(
+      platform::Transform3DRotate(platform::Transform3DIdentity, kLandscapeTurn, 0, 0, 1));
+  return label;
+}
+
+// The button image of a note of the keyboard: "button-fg-c-sharp.png".
+std::string keyImageName(const NoteName& pitch) {
+  std::string name = "button-fg-";
+  name += static_cast<char>(pitch.letter() - 'A' + 'a');
+  if (pitch.accidental() == NoteName::Accidental::Sharp) name += "-sharp";
+  if (pitch.accidental() == NoteName::Accidental::Flat) name += "-flat";
+  return name + ".png";
+}
+
+// The octaves the tuning's notes reach, lowest and highest.
+std::pair<int, int> octaveRange(const TuningDictionary& tuning) {
+  int low = TunerView::kFirstKeyboardOctave, high = TunerView::kFirstKeyboardOctave;
+  bool any = false;
+  for (const auto& note : tuning.tuningNotes) {
+    if (!note->pitch()) continue;
+    const int octave = note->pitch()->octave();
+    low = any ? std::min(low, octave) : octave;
+    high = any ? std::max(high, octave) : octave;
+    any = true;
+  }
+  return {low, high};
+}
+
 }  // namespace
+
+bool TunerView::isChromatic(const TuningDictionary& tuning) {
+  return tuning.tuningGroup == ChromaticGroup;
+}
+
+std::string TunerView::deviationText(float cents) {
+  if (std::isnan(cents)) return "";
+  char number[32];
+  snprintf(number, sizeof number, "%.1f", std::fabs(static_cast<double>(cents)));
+  std::string text = number;
+  // No sign on what rounds to nothing; a true minus sign otherwise.
+  if (text != "0.0") text = (cents < 0 ? "\u2212" : "+") + text;
+  return text + " \u00A2";
+}
+
+std::string TunerView::frequencyText(float hertz) {
+  if (!(hertz > 0) || std::isinf(hertz)) return "";
+  char text[32];
+  snprintf(text, sizeof text, hertz < 100 ? "%.2f Hz" : "%.1f Hz", static_cast<double>(hertz));
+  return text;
+}
 
 float TunerView::needleAngleForDeviation(float cents) {
   float angle = static_cast<float>(static_cast<double>(cents) * kPi / 120.0);
@@ -105,17 +225,79 @@ void TunerView::refresh() {
     setFlatLight(false);
     setCenterLight(false);
     setSharpLight(false);
+    markStringOfNote(nullptr);
+    updateNumericReadout();
     return;
   }
   float deviation = tuner_->frequencyDeltaForNote(*selected);
   float angle = needleAngleForDeviation(deviation);
-  noteNameLabel_->setText(selected->targetNote()->name());
+  const TargetNote& note = *selected->targetNote();
+  // Chromatic notes are told apart by their octave alone.
+  const bool chromatic = isChromatic(*tuner_->targetTuning());
+  noteNameLabel_->setText(chromatic && !note.pitchDisplayName().empty() ? note.pitchDisplayName()
+                                                                        : note.name());
   revealNeedle();
   setNeedle(angle);
   Light light = lightForNeedleAngle(angle);
   setFlatLight(light == Light::flat);
   setCenterLight(light == Light::center);
   setSharpLight(light == Light::sharp);
+  // A string chosen by hand is lit already; the ring tells what auto found.
+  markStringOfNote(tuner_->manualNoteSelection() ? nullptr : &note);
+  updateNumericReadout();
+}
+
+void TunerView::markStringOfNote(const TargetNote* note) {
+  markedNoteButton_ = nullptr;
+  if (note && delegate_->mode() == TunerMode::tuner) {
+    for (const auto& button : noteButtons()) {
+      if (button->targetNote().get() == note) markedNoteButton_ = button.get();
+    }
+  }
+  if (!stringMarkView_) return;
+  if (markedNoteButton_) {
+    const Rect b = markedNoteButton_->frame();
+    stringMarkView_->setFrame(RectMake(b.origin.x - kMarkOutset, b.origin.y - kMarkOutset,
+                                       b.size.width + 2 * kMarkOutset,
+                                       b.size.height + 2 * kMarkOutset));
+  }
+  stringMarkView_->setHidden(markedNoteButton_ == nullptr);
+}
+
+void TunerView::updateNumericReadout() {
+  if (!deviationLabel_) return;
+  const bool shown = numericReadoutWanted() && delegate_->mode() == TunerMode::tuner;
+  deviationLabel_->setHidden(!shown);
+  frequencyLabel_->setHidden(!shown);
+  auto selected = tuner_->selectedNote();
+  if (!shown || !selected) {
+    deviationLabel_->setText("");
+    frequencyLabel_->setText("");
+    return;
+  }
+  const float cents = tuner_->frequencyDeltaForNote(*selected);
+  // What was heard: the string's calibrated target, moved by the deviation.
+  const double target =
+      TuningData::calibratedTarget(selected->targetNote()->frequency(), tuner_->calibration());
+  deviationLabel_->setText(deviationText(cents));
+  frequencyLabel_->setText(
+      frequencyText(static_cast<float>(target * std::exp2(static_cast<double>(cents) / 1200.0))));
+}
+
+bool TunerView::numericReadoutWanted() const {
+  if (numericReadoutChoice_) return *numericReadoutChoice_;
+  return tuner_->targetTuning() && isChromatic(*tuner_->targetTuning());
+}
+
+void TunerView::setNumericReadoutChoice(std::optional<bool> shown) {
+  numericReadoutChoice_ = shown;
+  updateNumericReadout();
+}
+
+bool TunerView::toggleNumericReadout() {
+  const bool shown = !numericReadoutWanted();
+  setNumericReadoutChoice(shown);
+  return shown;
 }
 
 void TunerView::setNeedle(float angle) {
@@ -200,7 +382,7 @@ void TunerView::setupSubviewsWithContentFrame(const Rect&) {
   centerLightView_->setCenter({23, 241});
   centerLightView_->setAlpha(0);
 
-  noteNameLabel_ = std::make_shared<Label>(RectMake(90, 170, 140, 140));
+  noteNameLabel_ = std::make_shared<NoteNameLabel>(RectMake(90, 170, 140, 140));
   noteNameLabel_->setFont(platform::Font::fontWithName("Helvetica", 140));
   noteNameLabel_->setTextColor(Color::colorWithRed(0.2980392, 0.3254902, 0.3647059, 1.0));
   noteNameLabel_->setBackgroundColor(Color::clearColor());
@@ -224,6 +406,14 @@ void TunerView::setupSubviewsWithContentFrame(const Rect&) {
 
   makeNoteButtonsForTuning(*tuner_->targetTuning());
 
+  // Under the dial, either side of the needle's hub: cents on the flat side,
+  // hertz on the sharp side.
+  deviationLabel_ = makeLandscapeLabel(160, 300, 120, 24, 18, platform::TextAlignment::Right);
+  frequencyLabel_ = makeLandscapeLabel(320, 300, 120, 24, 18, platform::TextAlignment::Left);
+  stringMarkView_ = std::make_shared<ImageView>(Image::imageNamed("string-mark.png"));
+  stringMarkView_->setHidden(true);
+  makeKeyboardControls();
+
   addSubview(background);
   addSubview(hashMarkView_);
   addSubview(noteNameLabel_);
@@ -235,11 +425,75 @@ void TunerView::setupSubviewsWithContentFrame(const Rect&) {
   addSubview(makeInfoButton());
   addSubview(makeAutoButton());
   addSubview(makeModeButton());
+  addSubview(deviationLabel_);
+  addSubview(frequencyLabel_);
+  addSubview(octaveLabel_);
+  addSubview(octaveDownButton_);
+  addSubview(octaveUpButton_);
+  // Under the buttons: the ring lies around one of them.
+  addSubview(stringMarkView_);
   for (auto& button : *noteButtons_) addSubview(button);
 
   autoButton_->setSelected(true);
   noteNameLabel_->setText("");
   updateCalibrationLabel();
+  updateKeyboardControls();
+  updateNumericReadout();
+}
+
+platform::Label* TunerView::noteNameLabel() const {
+  return noteNameLabel_.get();
+}
+
+void TunerView::makeKeyboardControls() {
+  octaveLabel_ = makeLandscapeLabel(240, 150, 160, 28, 22, platform::TextAlignment::Center);
+  const auto make = [&](const Rect& frame, const char* image, void (TunerView::*action)(Button*)) {
+    auto button = std::make_shared<Button>(frame);
+    button->setBackgroundImage(Image::imageNamed("button-bg.png"), kNormal);
+    button->setImage(Image::imageNamed(image), kNormal);
+    centreContent(*button);
+    button->addTarget(this, action, kTouchDown);
+    setHighlightBehaviour(*button);
+    button->setBackgroundColor(Color::clearColor());
+    return button;
+  };
+  octaveDownButton_ =
+      make(kOctaveDownFrame, "octave-down.png", &TunerView::octaveDownButtonPressed);
+  octaveUpButton_ = make(kOctaveUpFrame, "octave-up.png", &TunerView::octaveUpButtonPressed);
+}
+
+// The octave buttons and caption belong to the chromatic keyboard alone.
+void TunerView::updateKeyboardControls() {
+  if (!octaveLabel_) return;
+  const TuningDictionary& tuning = *tuner_->targetTuning();
+  const bool keyboard = isChromatic(tuning) && delegate_->mode() == TunerMode::tone;
+  octaveLabel_->setHidden(!keyboard);
+  octaveDownButton_->setHidden(!keyboard);
+  octaveUpButton_->setHidden(!keyboard);
+  if (!keyboard) return;
+  const auto [low, high] = octaveRange(tuning);
+  octaveDownButton_->setEnabled(keyboardOctave_ > low);
+  octaveUpButton_->setEnabled(keyboardOctave_ < high);
+  const std::string octave = std::to_string(keyboardOctave_);
+  octaveLabel_->setText("C" + octave + " \u2013 B" + octave);
+}
+
+void TunerView::moveKeyboard(int octaves) {
+  const TuningDictionary& tuning = *tuner_->targetTuning();
+  if (!isChromatic(tuning) || delegate_->mode() != TunerMode::tone) return;
+  const auto [low, high] = octaveRange(tuning);
+  const int octave = std::clamp(keyboardOctave_ + octaves, low, high);
+  if (octave == keyboardOctave_) return;
+  keyboardOctave_ = octave;
+  reloadNoteButtons();
+}
+
+void TunerView::octaveDownButtonPressed(Button*) {
+  moveKeyboard(-1);
+}
+
+void TunerView::octaveUpButtonPressed(Button*) {
+  moveKeyboard(+1);
 }
 
 std::shared_ptr<Button> TunerView::makeModeButton() {
@@ -278,26 +532,45 @@ std::shared_ptr<Button> TunerView::makeInfoButton() {
   return button;
 }
 
+std::shared_ptr<NoteButton> TunerView::makeNoteButton(const Rect& frame,
+                                                      std::shared_ptr<const TargetNote> note,
+                                                      const std::string& imageName) {
+  auto button = std::make_shared<NoteButton>(frame);
+  button->setTargetNote(std::move(note));
+  button->setBackgroundImage(Image::imageNamed("button-bg.png"), kNormal);
+  button->setBackgroundImage(Image::imageNamed("button-bg-sel.png"), kSelected);
+  button->setImage(Image::imageNamed(imageName), kNormal);
+  centreContent(*button);
+  button->addTarget(this, &TunerView::noteButtonPressed, kTouchDown);
+  setHighlightBehaviour(*button);
+  button->setBackgroundColor(Color::clearColor());
+  return button;
+}
+
 void TunerView::makeNoteButtonsForTuning(const TuningDictionary& tuning) {
   QUILLON_ASSERT(!noteButtons_, this, "TunerView", "Should not have any buttons here");
   const auto& notes = tuning.tuningNotes;
   std::vector<std::shared_ptr<NoteButton>> buttons;
-  buttons.reserve(notes.size());
-  auto background = Image::imageNamed("button-bg.png");
-  auto selectedBackground = Image::imageNamed("button-bg-sel.png");
-  double y = 410.0;
-  for (const auto& note : notes) {
-    auto button = std::make_shared<NoteButton>(RectMake(235, y, 40, 40));
-    y -= 60.0;
-    button->setTargetNote(note);
-    button->setBackgroundImage(background, kNormal);
-    button->setBackgroundImage(selectedBackground, kSelected);
-    button->setImage(Image::imageNamed(note->imageName()), kNormal);
-    centreContent(*button);
-    button->addTarget(this, &TunerView::noteButtonPressed, kTouchDown);
-    setHighlightBehaviour(*button);
-    button->setBackgroundColor(Color::clearColor());
-    buttons.push_back(std::move(button));
+  if (!isChromatic(tuning)) {
+    // A tuning has at most eight strings; more would not fit the row.
+    const auto frames = stringButtonFrames(std::min(notes.size(), kMaxStringButtons));
+    for (size_t i = 0; i < frames.size(); ++i) {
+      buttons.push_back(makeNoteButton(frames[i], notes[i], notes[i]->imageName()));
+    }
+  } else if (delegate_->mode() == TunerMode::tone) {
+    // The keyboard's octave, C to B; a note the tuning lacks (below B0) is a
+    // key that plays nothing.
+    const int c = NoteName('C', NoteName::Accidental::Natural, keyboardOctave_).semitone();
+    for (int s = 0; s < 12; ++s) {
+      const NoteName pitch = NoteName::fromSemitone(c + s);
+      std::shared_ptr<const TargetNote> found;
+      for (const auto& note : notes) {
+        if (note->pitch() && note->pitch()->semitone() == c + s) found = note;
+      }
+      auto button = makeNoteButton(keyFrame(s), found, keyImageName(pitch));
+      button->setEnabled(found != nullptr);
+      buttons.push_back(std::move(button));
+    }
   }
   noteButtons_ = std::move(buttons);
 }
@@ -312,8 +585,11 @@ void TunerView::reloadNoteButtons() {
     for (auto& button : *noteButtons_) button->removeFromSuperview();
   }
   noteButtons_.reset();
+  markStringOfNote(nullptr);
   makeNoteButtonsForTuning(*tuner_->targetTuning());
   for (auto& button : *noteButtons_) addSubview(button);
+  updateKeyboardControls();
+  updateNumericReadout();
 }
 
 void TunerView::setEveryNoteButtonSelected(bool selected) {
@@ -336,6 +612,11 @@ void TunerView::modeButtonPressed(Button*) {
     autoButton_->setSelected(true);
     setEveryNoteButtonSelected(false);
   }
+  // The chromatic tuning has a keyboard in tone mode and no buttons in tuner
+  // mode; strings stay as they are.
+  if (isChromatic(*tuner_->targetTuning())) reloadNoteButtons();
+  markStringOfNote(nullptr);
+  updateNumericReadout();
 }
 
 void TunerView::noteButtonPressed(NoteButton* pressed) {
@@ -349,6 +630,7 @@ void TunerView::noteButtonPressed(NoteButton* pressed) {
   autoButton_->setSelected(false);
   setEveryNoteButtonSelected(false);
   pressed->setSelected(true);
+  markStringOfNote(nullptr);
 }
 
 void TunerView::autoButtonPressed(Button*) {

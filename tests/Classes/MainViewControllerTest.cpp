@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <optional>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -156,6 +158,114 @@ TEST_F(MainViewControllerTest, DestroyingWhileListeningStopsTheSourceAndTheTimer
   EXPECT_EQ(0u, RunLoop::currentRunLoop().timerCount());
   EXPECT_EQ(2, sourceRef->stops);
   EXPECT_EQ(nullptr, sourceRef->delegate()) << "a late block must not reach a dead controller";
+}
+
+// How many lines of `log` hold `text`.
+int linesWith(const std::string& log, const std::string& text) {
+  int n = 0;
+  for (size_t at = log.find(text); at != std::string::npos; at = log.find(text, at + 1)) ++n;
+  return n;
+}
+
+std::optional<std::string> storedInputDevice(const std::string& dir) {
+  return platform::Preferences(dir).stringForKey(InputDeviceOption);
+}
+
+TEST_F(MainViewControllerTest, AMissingChosenDeviceGivesWayToTheDefaultOnceAndIsUsedWhenBack) {
+  preferences->setString("Interface-Mic", InputDeviceOption);
+  devices->list = {"Built-in Mic"};
+  testing::internal::CaptureStderr();
+  MainViewController& c = load();
+  c.viewDidAppear(true);
+  devices->change({"Built-in Mic", "Webcam"});  // nothing new to say about the chosen one
+  std::string log = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(1, linesWith(log, "Input device")) << log;
+  EXPECT_EQ(1, linesWith(log, "\"Interface-Mic\" not found; listening on the system default"));
+  EXPECT_EQ("", source->inputDevice);
+  EXPECT_TRUE(c.inputDeviceMissing());
+
+  // Plugged in while listening: the capture moves to it at once.
+  testing::internal::CaptureStderr();
+  devices->change({"Built-in Mic", "Webcam", "Interface-Mic"});
+  log = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(1, linesWith(log, "Input device \"Interface-Mic\" is back")) << log;
+  EXPECT_EQ("Interface-Mic", source->inputDevice);
+  EXPECT_FALSE(c.inputDeviceMissing());
+  EXPECT_EQ(1, source->starts);
+  EXPECT_EQ("Interface-Mic", storedInputDevice(dir));
+}
+
+TEST_F(MainViewControllerTest, ADeviceGoneWhileListeningIsSaidOnceAndTheDefaultListensAtOnce) {
+  preferences->setString("Interface-Mic", InputDeviceOption);
+  devices->list = {"Built-in Mic", "Interface-Mic"};
+  MainViewController& c = load();
+  c.viewDidAppear(true);
+  ASSERT_EQ("Interface-Mic", source->inputDevice);
+  ASSERT_FALSE(source->failed);
+
+  // Unplugged: word comes while the list still holds it (and it no longer
+  // opens), then again once the list has caught up.
+  testing::internal::CaptureStderr();
+  source->opens = [](const std::string& name) { return name != "Interface-Mic"; };
+  source->failed = true;
+  devices->change({"Built-in Mic", "Interface-Mic"});
+  EXPECT_EQ("", source->inputDevice);
+  EXPECT_FALSE(source->failed);
+  devices->change({"Built-in Mic"});
+  const std::string log = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(1, linesWith(log, "Input device")) << log;
+  EXPECT_EQ(1, linesWith(log, "\"Interface-Mic\" went away; listening on the system default"));
+
+  source->deliverSilence(1000);
+  RunLoop::currentRunLoop().advanceBy(0.25);
+  EXPECT_EQ(1000, c.displaySampleBuffer()->frames());
+  EXPECT_EQ("Interface-Mic", c.inputDevice());
+  EXPECT_EQ("Interface-Mic", storedInputDevice(dir));
+}
+
+TEST_F(MainViewControllerTest, WithNoDeviceDeliveringItTriesAgainAtGrowingIntervals) {
+  MainViewController& c = load();
+  c.viewDidAppear(true);
+  bool anyOpens = false;
+  source->opens = [&anyOpens](const std::string&) { return anyOpens; };
+  source->failed = true;
+  testing::internal::CaptureStderr();
+  devices->change({});  // the default device went away, and there is no other
+  EXPECT_TRUE(source->failed);
+  const int tries = source->deviceMoves;
+  RunLoop::currentRunLoop().advanceBy(2.0);
+  EXPECT_EQ(tries + 1, source->deviceMoves);
+  RunLoop::currentRunLoop().advanceBy(3.9);
+  EXPECT_EQ(tries + 1, source->deviceMoves);
+  anyOpens = true;
+  RunLoop::currentRunLoop().advanceBy(0.1);
+  EXPECT_EQ(tries + 2, source->deviceMoves);
+  EXPECT_FALSE(source->failed);
+  const std::string log = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(1, linesWith(log, "No input device can be opened; trying again")) << log;
+  EXPECT_EQ(1u, RunLoop::currentRunLoop().timerCount()) << "the refresh timer only";
+}
+
+TEST_F(MainViewControllerTest, ChoosingADeviceMovesTheCaptureAtOnceAndStoresIt) {
+  preferences->setString("Built-in Mic", InputDeviceOption);
+  // What `--input Webcam` does: this run only.
+  preferences->setObjectForThisRun(std::string("Webcam"), InputDeviceOption);
+  devices->list = {"Built-in Mic", "Webcam", "Interface-Mic"};
+  MainViewController& c = load();
+  c.viewDidAppear(true);
+  EXPECT_EQ("Webcam", source->inputDevice);
+  EXPECT_EQ("Built-in Mic", storedInputDevice(dir));
+
+  int told = 0;
+  c.setInputDevicesChangedHandler([&told] { ++told; });
+  c.chooseInputDevice("Interface-Mic");
+  EXPECT_EQ("Interface-Mic", source->inputDevice);
+  EXPECT_EQ(1, told);
+  EXPECT_EQ(1, source->starts) << "the source moves by itself";
+  EXPECT_EQ("Interface-Mic", storedInputDevice(dir));
+  c.chooseInputDevice("");
+  EXPECT_EQ("", source->inputDevice);
+  EXPECT_EQ("", storedInputDevice(dir));
 }
 
 // The audio thread appends under the mutex while the main thread refreshes:

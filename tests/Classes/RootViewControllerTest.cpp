@@ -269,6 +269,13 @@ TEST_F(RootViewControllerTest, KeysWorkTheTunerScreensControls) {
   EXPECT_TRUE(key(keyForCharacter('a')));
   EXPECT_EQ(nullptr, mainController->tuner()->manualNoteSelection());
   EXPECT_FALSE(key(keyForCharacter('7'))) << "a guitar has six strings";
+  EXPECT_FALSE(key(Key::Right)) << "no keyboard to move";
+
+  // N shows the numeric read-out and remembers it.
+  EXPECT_FALSE(tunerView().numericReadoutWanted());
+  EXPECT_TRUE(key(keyForCharacter('n')));
+  EXPECT_TRUE(tunerView().numericReadoutWanted());
+  EXPECT_EQ(1, preferences->integerForKey(NumericReadoutOption));
 
   EXPECT_TRUE(key(keyForCharacter('m')));
   EXPECT_EQ(TunerMode::tone, mainController->mode());
@@ -282,6 +289,29 @@ TEST_F(RootViewControllerTest, KeysWorkTheTunerScreensControls) {
   EXPECT_TRUE(root->isShowingFlipside());
   EXPECT_TRUE(key(keyForCharacter('i')));
   EXPECT_FALSE(root->isShowingFlipside());
+}
+
+TEST_F(RootViewControllerTest, KeysPlayTheChromaticKeyboardAndMoveItByOctaves) {
+  preferences->setString("chromatic", TargetTuningOption);
+  launch();
+  EXPECT_FALSE(key(keyForCharacter('1'))) << "no buttons in tuner mode";
+  EXPECT_TRUE(key(keyForCharacter('m')));
+  ASSERT_EQ(12u, tunerView().noteButtons().size());
+  EXPECT_TRUE(key(Key::Right));
+  EXPECT_TRUE(key(Key::Up));
+  EXPECT_TRUE(key(Key::Left));
+  EXPECT_EQ(TunerView::kFirstKeyboardOctave + 1, tunerView().keyboardOctave());
+  EXPECT_TRUE(key(Key::Down));
+  EXPECT_EQ(TunerView::kFirstKeyboardOctave, tunerView().keyboardOctave());
+  // The number row, 1 to =, plays the twelve keys in order.
+  std::vector<int> pressed;
+  for (int i = 0; i < 12; ++i) {
+    tunerView().noteButtons()[i]->addAction(
+        [&pressed, i](platform::Control*) { pressed.push_back(i); },
+        platform::ControlEventTouchDown);
+  }
+  for (char c : std::string("1234567890-=")) EXPECT_TRUE(key(keyForCharacter(c))) << c;
+  EXPECT_EQ((std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}), pressed);
 }
 
 TEST_F(RootViewControllerTest, DShowsAndHidesTheAnalysisTableOverTheTunerScreen) {

@@ -29,8 +29,13 @@ TEST(BundleImagesTest, EveryNamedImageExistsAtBothScales) {
       {"CenterLight_Green", 36, 64}, {"info_button", 16, 16},    {"tuner-mode", 26, 70},
       {"tone-mode", 26, 70},         {"auto-button-bg", 40, 65}, {"auto-button-bg-sel", 40, 65},
       {"auto-button-fg", 20, 50},    {"button-bg", 40, 40},      {"button-bg-sel", 40, 40},
+      {"string-mark", 48, 48},       {"octave-down", 28, 28},    {"octave-up", 28, 28},
   };
-  for (char c = 'a'; c <= 'g'; ++c) images.push_back({std::string("button-fg-") + c, 28, 28});
+  for (char c = 'a'; c <= 'g'; ++c) {
+    for (const char* sign : {"", "-sharp", "-flat"}) {
+      images.push_back({std::string("button-fg-") + c + sign, 28, 28});
+    }
+  }
   for (const auto& e : images) {
     SCOPED_TRACE(e.name);
     for (int scale : {1, 2}) {

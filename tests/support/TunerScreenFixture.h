@@ -5,11 +5,13 @@
 
 #include <cmath>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "Classes/MainViewController.h"
+#include "audio/AudioInputDevices.h"
 #include "audio/AudioSource.h"
 #include "platform/Preferences.h"
 #include "platform/RunLoop.h"
@@ -18,14 +20,28 @@
 #include "tests/support/Scoped.h"
 
 // A source that delivers exactly the frames a test hands it, on the calling
-// thread, and counts what the controller asks of it.
+// thread, and counts what the controller asks of it. Its input device opens
+// when `opens` says so; a test makes the one in use fail by setting `failed`.
 class TestAudioSource : public AudioSource {
  public:
   void setDelegate(AudioSourceDelegate* delegate) override { delegate_ = delegate; }
   int bytesPerFrame() override { return 2; }
   double sampleRate() override { return 22050.0; }
-  void stopAudioUnit() override { ++stops; }
-  void startAudioUnit() override { ++starts; }
+  void stopAudioUnit() override {
+    ++stops;
+    running = failed = false;
+  }
+  void startAudioUnit() override {
+    ++starts;
+    running = true;
+    failed = !opens(inputDevice);
+  }
+  void setInputDevice(const std::string& name) override {
+    ++deviceMoves;
+    inputDevice = name;
+    failed = running && !opens(name);
+  }
+  bool inputDeviceFailed() override { return failed; }
   bool createAudioInput() override {
     ++creates;
     return createSucceeds;
@@ -47,9 +63,28 @@ class TestAudioSource : public AudioSource {
   int stops = 0;
   int creates = 0;
   bool createSucceeds = true;
+  std::function<bool(const std::string&)> opens = [](const std::string&) { return true; };
+  std::string inputDevice;
+  int deviceMoves = 0;
+  bool running = false;
+  bool failed = false;
 
  private:
   AudioSourceDelegate* delegate_ = nullptr;
+};
+
+// The input devices a test lists, and the word of a change it sends.
+class TestAudioInputDevices : public AudioInputDevices {
+ public:
+  std::vector<std::string> names() override { return list; }
+  void setChangeHandler(ChangeHandler h) override { handler = std::move(h); }
+  void change(std::vector<std::string> now) {
+    list = std::move(now);
+    if (handler) handler();
+  }
+
+  std::vector<std::string> list;
+  ChangeHandler handler;
 };
 
 // A plucked-string-like tone: a fundamental with falling harmonics.
@@ -66,8 +101,8 @@ inline std::vector<int16_t> makeTone(double frequency, int frames, int64_t& phas
   return out;
 }
 
-// The tuner screen on the manual clock, with its own preferences store and
-// a test source in place of the microphone.
+// The tuner screen on the manual clock, with its own preferences store, a
+// test source in place of the microphone and a test list of input devices.
 class TunerScreenFixture : public ManualRunLoopTest {
  protected:
   void SetUp() override {
@@ -87,7 +122,7 @@ class TunerScreenFixture : public ManualRunLoopTest {
     sourceRef = testSource;
     source = testSource.get();
     controller = std::make_shared<MainViewController>([testSource] { return testSource; },
-                                                      preferences.get());
+                                                      preferences.get(), devices);
     controller->view();
     return *controller;
   }
@@ -111,6 +146,7 @@ class TunerScreenFixture : public ManualRunLoopTest {
 
   test_support::TempDir dir{"screen"};
   std::unique_ptr<platform::Preferences> preferences;
+  std::shared_ptr<TestAudioInputDevices> devices = std::make_shared<TestAudioInputDevices>();
   std::shared_ptr<MainViewController> controller;
   std::shared_ptr<TestAudioSource> sourceRef;
   TestAudioSource* source = nullptr;

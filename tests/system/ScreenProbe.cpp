@@ -7,6 +7,8 @@
 //   calibration  the calibration read-out ("440 Hz", ...)
 //   buttons      how many note buttons are shown
 //   letters      the letter on each of six note buttons ("C G C G C E")
+//   mark TUNING  which string of TUNING wears the auto mode's ring (1 is the
+//                first string, "-" for none)
 // The screen's other moving parts (needle, lights) touch none of the regions
 // compared, or touch every candidate alike.
 
@@ -27,6 +29,7 @@
 #include "Classes/MainViewController.h"
 #include "common/Tuning.h"
 #include "common/TuningCatalogue.h"
+#include "platform/ImageView.h"
 #include "platform/Label.h"
 #include "platform/Preferences.h"
 #include "platform/Render.h"
@@ -170,11 +173,12 @@ std::string closest(const Grey& shot, const std::vector<std::string>& candidates
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    fprintf(stderr, "usage: %s note|calibration|buttons|letters SHOT.png\n", argv[0]);
+  const std::string command = argc > 1 ? argv[1] : "";
+  if (argc != (command == "mark" ? 4 : 3)) {
+    fprintf(stderr, "usage: %s note|calibration|buttons|letters SHOT.png | mark SHOT.png TUNING\n",
+            argv[0]);
     return 2;
   }
-  const std::string command = argv[1];
   cairo_surface_t* png = cairo_image_surface_create_from_png(argv[2]);
   if (cairo_surface_status(png) != CAIRO_STATUS_SUCCESS) {
     fprintf(stderr, "cannot read %s\n", argv[2]);
@@ -255,6 +259,39 @@ int main(int argc, char** argv) {
       line += (line.empty() ? "" : " ") + best;
     }
     printf("%s\n", line.c_str());
+  } else if (command == "mark") {
+    auto tuning = Tuning::tuningForId(argv[3]);
+    if (!tuning) {
+      fprintf(stderr, "no tuning %s\n", argv[3]);
+      return 2;
+    }
+    probe.tuner().setTargetTuning(tuning);
+    probe.view().reloadNoteButtons();
+    platform::ImageView& ring = *probe.view().stringMarkView();
+    ring.setHidden(true);
+    const Grey none = probe.render();
+    // Each string with the ring around it, compared where the ring lies.
+    // A ring changes its region by some 20 grey levels on average; anything
+    // under 5 is the window's rendering, not a ring.
+    std::string marked = "-";
+    double clearest = 5.0;
+    const auto& buttons = probe.view().noteButtons();
+    for (size_t i = 0; i < buttons.size(); ++i) {
+      const platform::Rect b = buttons[i]->frame();
+      ring.setFrame(
+          platform::RectMake(b.origin.x - 4, b.origin.y - 4, b.size.width + 8, b.size.height + 8));
+      ring.setHidden(false);
+      const PixelRect around = regionOf(ring, 0);
+      const double toRing = difference(shot, probe.render(), around);
+      const double toNone = difference(shot, none, around);
+      fprintf(stderr, "  string %zu: ring %.2f, none %.2f\n", i + 1, toRing, toNone);
+      if (toNone - toRing > clearest) {
+        clearest = toNone - toRing;
+        marked = std::to_string(i + 1);
+      }
+      ring.setHidden(true);
+    }
+    printf("%s\n", marked.c_str());
   } else {
     fprintf(stderr, "unknown command %s\n", command.c_str());
     return 2;

@@ -2,6 +2,7 @@
 // program's own output and exit status out.
 
 #include <gtest/gtest.h>
+#include <sndfile.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -11,6 +12,7 @@
 #include <fstream>
 #include <regex>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "audio/AiffIO.h"
@@ -95,6 +97,33 @@ std::string recording(const std::string& name, const std::vector<int16_t>& sampl
   return path;
 }
 
+// Interleaved frames in any format libsndfile writes.
+std::string soundFile(const std::string& name, int format, int rate, int channels,
+                      const std::vector<int16_t>& frames) {
+  const std::string path = aifftest::tempPath(name);
+  SF_INFO info{};
+  info.samplerate = rate;
+  info.channels = channels;
+  info.format = format;
+  SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+  EXPECT_NE(nullptr, file) << name << ": " << sf_strerror(nullptr);
+  sf_writef_short(file, frames.data(), static_cast<sf_count_t>(frames.size()) / channels);
+  sf_close(file);
+  return path;
+}
+
+std::vector<int16_t> interleave(const std::vector<int16_t>& left,
+                                const std::vector<int16_t>& right) {
+  std::vector<int16_t> frames;
+  for (size_t i = 0; i < left.size(); ++i) frames.insert(frames.end(), {left[i], right[i]});
+  return frames;
+}
+
+std::vector<int16_t> scaled(std::vector<int16_t> v, double gain) {
+  for (auto& s : v) s = static_cast<int16_t>(std::lround(s * gain));
+  return v;
+}
+
 std::vector<int16_t> mix(std::vector<int16_t> a, const std::vector<int16_t>& b) {
   for (size_t i = 0; i < a.size() && i < b.size(); ++i) a[i] = static_cast<int16_t>(a[i] + b[i]);
   return a;
@@ -122,6 +151,77 @@ TEST(QuillonAnalyseTest, SharpAReadsPlusSevenCentsInEveryPass) {
   EXPECT_EQ(66150, frames);
 }
 
+// The same sharp A, silent for its first 0.6 s, recorded in other formats,
+// rates and channel counts reads pass for pass as the tuner's own recording:
+// the converter neither moves the onset nor adds or loses a pass at the end.
+TEST(QuillonAnalyseTest, AnyFormatRateAndChannelCountReadsAsTheTunersOwnRecording) {
+  const auto note = [](double rate) {
+    std::vector<int16_t> samples(static_cast<size_t>(0.6 * rate));
+    const auto a = aifftest::tone(rate, 2.4, 110.5, 5);
+    samples.insert(samples.end(), a.begin(), a.end());
+    return samples;
+  };
+  const auto reference = passes(analyse("--json " + recording("own.aiff", note(22050))).out);
+  ASSERT_EQ(12u, reference.size());
+  for (const JsonPass& silence : {reference[0], reference[1]}) {
+    EXPECT_EQ("null", silence.note);
+    EXPECT_EQ("null", silence.string);
+    EXPECT_EQ("null", silence.name);
+    EXPECT_TRUE(std::isnan(silence.hz));
+  }
+  EXPECT_EQ("\"A\"", reference[3].note);
+
+  const auto wave = note(44100);  // the average of the two channels
+  const std::string wav = soundFile("note.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 2,
+                                    interleave(scaled(wave, 1.5), scaled(wave, 0.5)));
+  const std::string flac =
+      soundFile("note.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_24, 48000, 1, note(48000));
+  for (const std::string& file : {wav, flac}) {
+    const ToolRun run = analyse("--json " + file);
+    ASSERT_EQ(0, run.status) << run.err;
+    EXPECT_EQ("", run.err);
+    const auto all = passes(run.out);
+    ASSERT_EQ(reference.size(), all.size()) << file;
+    for (size_t i = 0; i < all.size(); ++i) {
+      const JsonPass &p = all[i], &r = reference[i];
+      EXPECT_EQ(r.time, p.time) << file;
+      EXPECT_EQ(r.frames, p.frames) << file << " " << p.time;
+      EXPECT_EQ(r.note, p.note) << file << " " << p.time;
+      EXPECT_EQ(r.string, p.string) << file << " " << p.time;
+      if (!std::isnan(r.cents)) {
+        EXPECT_NEAR(r.cents, p.cents, 0.05) << file << " " << p.time;
+      }
+    }
+  }
+
+  // A FLAC cut short is read as far as it goes, and said to be.
+  std::filesystem::resize_file(flac, std::filesystem::file_size(flac) / 2);
+  const ToolRun cut = analyse("--json " + flac);
+  EXPECT_EQ(0, cut.status);
+  // The reason after the colon is libsndfile's ("flac decoder lost sync").
+  EXPECT_EQ(0u, cut.err.find("quillon-analyse: " + flac + ": warning: the recording ends early: "))
+      << cut.err;
+}
+
+// The note only on the right, another on the left: each channel on its own.
+// A stereo AIFF, which the tuner's file source refuses and libsndfile reads.
+TEST(QuillonAnalyseTest, ChannelTakesOneChannelOfTheFile) {
+  const auto d = aifftest::tone(22050, 1.0, 146.83, 5), a = aifftest::tone(22050, 1.0, 110.5, 5);
+  const std::string file =
+      soundFile("two-notes.aiff", SF_FORMAT_AIFF | SF_FORMAT_PCM_16, 22050, 2, interleave(d, a));
+  for (const auto& [channel, note, cents, within] :
+       {std::tuple{"1", "\"D\"", 0.0, 1.0}, {"2", "\"A\"", 7.31, 0.05}}) {
+    const ToolRun run = analyse(std::string("--json --channel ") + channel + " " + file);
+    ASSERT_EQ(0, run.status) << run.err;
+    const auto all = passes(run.out);
+    ASSERT_EQ(4u, all.size());
+    for (const auto& p : all) {
+      EXPECT_EQ(note, p.note) << "channel " << channel;
+      EXPECT_NEAR(cents, p.cents, within) << "channel " << channel;
+    }
+  }
+}
+
 TEST(QuillonAnalyseTest, SummaryAndCalibration) {
   const std::string file = recording("a-text.aiff", aifftest::tone(22050, 1.0, 110.5, 5));
   const ToolRun run = analyse(file);
@@ -134,33 +234,6 @@ TEST(QuillonAnalyseTest, SummaryAndCalibration) {
     EXPECT_NEAR(7.31 - 7.85, p.cents, 0.1);
     EXPECT_NEAR(110.0 * 442 / 440 * std::exp2(p.cents / 1200), p.hz, 0.006);
   }
-}
-
-TEST(QuillonAnalyseTest, SaysSoWhenARecordingOverflowsTheSampleBuffer) {
-  // At 96 kHz three 0.1 s reads (57600 bytes) do not fit the 44100-byte
-  // buffer: every other pass loses one, as it would on the tuner screen.
-  const std::string file = recording("96k.aiff", aifftest::tone(96000, 1.0, 110.5, 5), 96000);
-  const ToolRun run = analyse("--json " + file);
-  ASSERT_EQ(0, run.status) << run.err;
-  for (const auto& p : passes(run.out)) EXPECT_EQ(19200, p.frames);
-  EXPECT_NE(std::string::npos, run.err.find("warning: 0.2 s of the recording did not fit"))
-      << run.err;
-}
-
-TEST(QuillonAnalyseTest, SilenceReadsNoNote) {
-  const std::string file = recording("silence.aiff", std::vector<int16_t>(22050));
-  const ToolRun json = analyse("--json " + file);
-  ASSERT_EQ(0, json.status) << json.err;
-  const auto all = passes(json.out);
-  ASSERT_EQ(4u, all.size());
-  for (const auto& p : all) {
-    EXPECT_EQ("null", p.note);
-    EXPECT_EQ("null", p.string);
-    EXPECT_EQ("null", p.name);
-    EXPECT_TRUE(std::isnan(p.hz));
-  }
-  const ToolRun text = analyse(file);
-  EXPECT_NE(std::string::npos, text.out.find("no note: 1.00 s")) << text.out;
 }
 
 TEST(QuillonAnalyseTest, DropDLowStringWithItsOctave) {
@@ -184,14 +257,21 @@ TEST(QuillonAnalyseTest, RealTimeReplayGivesTheSameReadings) {
   const std::string file = recording("realtime.aiff", aifftest::tone(22050, 0.5, 110.5, 5));
   const ToolRun paced = analyse("--json --realtime " + file);
   ASSERT_EQ(0, paced.status) << paced.err;
-  // A machine busy enough to miss a 0.1 s read would change the frame counts,
-  // so only the readings are compared.
+  // A machine busy enough to delay a 0.1 s read moves it into the next pass,
+  // and a block of another length reads a little differently. Passes over
+  // the usual two or three reads must read as the fast replay's do; whatever
+  // the load, every frame is read and every pass names the A.
   const auto all = passes(paced.out);
   ASSERT_GE(all.size(), 2u);
+  int frames = 0;
   for (const auto& p : all) {
+    frames += p.frames;
     EXPECT_EQ("\"A\"", p.note);
-    EXPECT_NEAR(7.31, p.cents, 0.05);
+    if (p.frames == 4410 || p.frames == 6615) {
+      EXPECT_NEAR(7.31, p.cents, 0.05);
+    }
   }
+  EXPECT_EQ(11025, frames);
 }
 
 TEST(QuillonAnalyseTest, UserTuningsFromTheConfigDirectoryOrAFile) {
@@ -254,26 +334,38 @@ TEST(QuillonAnalyseTest, UnreadableFilesAndBadArguments) {
   EXPECT_EQ(1, run.status);
   EXPECT_NE(std::string::npos, run.err.find(": Is a directory\n")) << run.err;
 
-  const std::string stereo = aifftest::tempPath("stereo.aiff");
-  aiff_data* aiff = aiff_open(stereo.c_str(), "w");
-  aiff_write_header(aiff, 22050, 2, 16, 1);
-  aiff_close(aiff);
-  run = analyse(stereo);
-  EXPECT_EQ(1, run.status);
-  EXPECT_EQ(0u, run.err.find("quillon-analyse: " + stereo + ": not 16-bit mono")) << run.err;
-  EXPECT_TRUE(run.out.empty());
-
-  const std::string junk = aifftest::tempPath("junk.aiff");
-  aifftest::writeFile(junk, {'F', 'O', 'R', 'M', 0, 0, 0, 4, 'A', 'I', 'F', 'F'});
-  run = analyse(junk);
-  EXPECT_EQ(1, run.status);
-  EXPECT_EQ("quillon-analyse: " + junk + ": there is no COMM chunk\n", run.err);
+  const std::string empty = aifftest::tempPath("empty.wav");
+  const std::string text = aifftest::tempPath("notes.txt");
+  aifftest::writeFile(empty, {});
+  std::ofstream(text) << "E2 A2 D3 G3 B3 E4\n";
+  const std::string silent =
+      soundFile("zero.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 2, std::vector<int16_t>());
+  // An AIFC whose samples neither reader can decode: the tuner's reader says why.
+  const std::string compressed = aifftest::tempPath("compressed.aifc");
+  aifftest::ChunkWriter aifc("AIFC");
+  aifc.id("COMM").u32(24).u16(1).u32(100).u16(16).rate(22050).id("QDM2").u16(0);
+  aifftest::writeFile(compressed, aifc.ssnd(std::vector<unsigned char>(200)).finish());
+  const std::string stereo = soundFile("stereo.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 22050, 2,
+                                       std::vector<int16_t>(200));
+  const std::string mono = recording("mono.aiff", std::vector<int16_t>(200));
+  for (const auto& [args, message] : std::vector<std::pair<std::string, std::string>>{
+           {empty, empty + ": the file is empty"},
+           {text, text + ": Format not recognised"},  // libsndfile's reason
+           {silent, silent + ": the file holds no audio frames"},
+           {compressed, compressed + ": compressed samples are not supported"},
+           {"--channel 3 " + stereo, stereo + ": the file has 2 channels, so no channel 3"},
+           {"--channel 2 " + mono, mono + ": the file has 1 channel, so no channel 2"}}) {
+    run = analyse(args);
+    EXPECT_EQ(1, run.status) << args;
+    EXPECT_EQ("quillon-analyse: " + message + "\n", run.err);
+    EXPECT_EQ("", run.out);
+  }
 
   const std::string good = recording("args.aiff", std::vector<int16_t>(100));
   for (const std::string& args :
        {std::string(), "--tuning Guitar " + good, "--calibration abc " + good,
         "--calibration 0 " + good, "--string 0 " + good, "--string 7 " + good, "--bogus " + good,
-        good + " " + good, std::string("--tuning")}) {
+        "--channel 0 " + good, "--channel " + good, good + " " + good, std::string("--tuning")}) {
     run = analyse(args);
     EXPECT_EQ(2, run.status) << args;
     EXPECT_NE(std::string::npos, run.err.find("usage: quillon-analyse")) << args;

@@ -20,13 +20,14 @@ bool parseInt(const char* text, int low, int high, int& out) {
 
 const char* analyseUsage() {
   return "usage: quillon-analyse [--tuning ID] [--tunings FILE] [--calibration HZ] [--string N] "
-         "[--json] [--realtime] FILE\n"
+         "[--channel N] [--json] [--realtime] FILE\n"
          "       quillon-analyse [--tunings FILE] --list-tunings\n"
          "  --tuning ID        a built-in or user tuning's id (default guitar)\n"
          "  --tunings FILE     read the user tunings from FILE instead of the config directory's\n"
          "  --list-tunings     print every tuning's id, name and notes, one per line\n"
          "  --calibration HZ   frequency of A in Hz (default 440)\n"
          "  --string N         force the N-th string of the tuning (1-based)\n"
+         "  --channel N        analyse the file's N-th channel (1-based) instead of their average\n"
          "  --json             one JSON object per pass on stdout, nothing else\n"
          "  --realtime         replay at the recording's own pace instead of at full speed\n";
 }
@@ -67,6 +68,14 @@ bool parseAnalyseArguments(int argc, const char* const* argv, AnalyseArguments& 
       if (!text) return false;
       if (!parseInt(text, 1, 100, options.string)) {
         error = "bad --string";
+        return false;
+      }
+    } else if (arg == "--channel") {
+      const char* text = value();
+      if (!text) return false;
+      // Whether the file has that channel is known once it is open.
+      if (!parseInt(text, 1, 1024, options.channel)) {
+        error = "bad --channel";
         return false;
       }
     } else if (arg == "--list-tunings") {

@@ -1,6 +1,9 @@
 #include "tools/analyse/RecordingAnalyser.h"
 
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <thread>
 
 #include "common/CaptureFormat.h"
@@ -8,6 +11,37 @@
 
 namespace {
 constexpr double kRefreshInterval = 0.25;
+
+// The first bytes, never the name, say whether a file is an AIFF or AIFC.
+// False with `error` set when the file cannot be read at all.
+bool startsAsAiff(const std::string& path, bool& aiff, std::string& error) {
+  FILE* file = fopen(path.c_str(), "rb");
+  if (!file) {
+    error = strerror(errno);
+    return false;
+  }
+  unsigned char head[12];
+  const size_t n = fread(head, 1, sizeof head, file);
+  const int readError = ferror(file) ? errno : 0;  // a directory, a failing disk
+  fclose(file);
+  if (readError) {
+    error = strerror(readError);
+    return false;
+  }
+  if (n == 0) {
+    error = "the file is empty";
+    return false;
+  }
+  aiff = n == sizeof head && memcmp(head, "FORM", 4) == 0 &&
+         (memcmp(head + 8, "AIFF", 4) == 0 || memcmp(head + 8, "AIFC", 4) == 0);
+  return true;
+}
+
+std::string noSuchChannel(int channel, int channels) {
+  return "the file has " + std::to_string(channels) + (channels == 1 ? " channel" : " channels") +
+         ", so no channel " + std::to_string(channel);
+}
+
 }  // namespace
 
 std::unique_ptr<RecordingAnalyser> RecordingAnalyser::initWithPath(const std::string& path,
@@ -15,20 +49,61 @@ std::unique_ptr<RecordingAnalyser> RecordingAnalyser::initWithPath(const std::st
                                                                    std::string& error) {
   std::unique_ptr<RecordingAnalyser> a(new RecordingAnalyser());
   a->options_ = options;
-  a->source_ = std::make_unique<AiffAudioSource>(path);
-  if (!a->source_->createAudioInput()) {
-    error = a->source_->failureReason();
+  bool aiff = false;
+  if (!startsAsAiff(path, aiff, error)) return nullptr;
+
+  // The tuner's own recordings replay through its own file source, frame for
+  // frame. Any other AIFF (another rate, stereo, 24-bit, or one that source
+  // refuses) must be converted anyway, and libsndfile reads those too.
+  std::string aiffError;
+  if (aiff) {
+    auto source = std::make_unique<AiffAudioSource>(path);
+    if (source->createAudioInput() && source->sampleRate() == kCaptureSampleRate) {
+      if (options.channel > 1) {
+        error = noSuchChannel(options.channel, 1);
+        return nullptr;
+      }
+      a->duration_ = aiff_frames_left(source->file()) / kCaptureSampleRate;
+      a->aiffSource_ = source.get();
+      a->source_ = std::move(source);
+    } else {
+      aiffError = source->failureReason();  // empty for another rate
+    }
+  }
+  if (!a->source_) {
+    auto reader = platform::SoundFileReader::open(path, kCaptureSampleRate, error);
+    if (!reader) {
+      // An AIFF neither reader takes: the file source says more precisely
+      // what is wrong with it ("there is no COMM chunk").
+      if (!aiffError.empty()) error = aiffError;
+      return nullptr;
+    }
+    if (options.channel > reader->fileChannels()) {
+      error = noSuchChannel(options.channel, reader->fileChannels());
+      return nullptr;
+    }
+    reader->setChannel(options.channel);
+    a->duration_ = reader->duration();
+    auto source = std::make_unique<SoundFileAudioSource>(std::move(reader));
+    if (!source->createAudioInput()) {
+      error = "Memory allocation failed";
+      return nullptr;
+    }
+    a->fileSource_ = source.get();
+    a->source_ = std::move(source);
+  }
+  if (a->exhausted()) {
+    error = "the file holds no audio frames";
     return nullptr;
   }
   a->source_->setDelegate(a.get());
-  a->duration_ = aiff_frames_left(a->source_->file()) / a->source_->sampleRate();
 
   // Buffers the size of the tuner screen's.
   a->collectSampleBuffer_ = AudioSampleBuffer::initWithBufferSize(kSampleBufferBytes);
   a->displaySampleBuffer_ = AudioSampleBuffer::initWithBufferSize(kSampleBufferBytes);
-  a->tuning_ = Tuning::initWithSampleRate(static_cast<float>(a->source_->sampleRate()));
+  a->tuning_ = Tuning::initWithSampleRate(static_cast<float>(kCaptureSampleRate));
   if (!a->collectSampleBuffer_ || !a->displaySampleBuffer_ || !a->tuning_) {
-    error = "cannot set up the analysis for this sample rate";
+    error = "Memory allocation failed";
     return nullptr;
   }
   auto tuning = Tuning::tuningForId(options.tuningId);
@@ -48,14 +123,21 @@ std::unique_ptr<RecordingAnalyser> RecordingAnalyser::initWithPath(const std::st
   return a;
 }
 
+bool RecordingAnalyser::exhausted() {
+  return aiffSource_ ? aiff_frames_left(aiffSource_->file()) == 0 : fileSource_->exhausted();
+}
+
+std::string RecordingAnalyser::readError() const {
+  return fileSource_ ? fileSource_->readError() : std::string();
+}
+
 void RecordingAnalyser::addSampledFrames(AudioBufferList* bufferList, int frameCount) {
   // The file source delivers on this thread, so no lock is needed around
-  // the collecting buffer here.
+  // the collecting buffer here. At the capture rate a pass's three reads at
+  // most always fit it.
   const AudioBuffer& buffer = bufferList->buffers[0];
-  const int before = collectSampleBuffer_->frames();
   collectSampleBuffer_->appendFrames(frameCount, buffer.data,
                                      static_cast<int>(buffer.dataByteSize));
-  if (collectSampleBuffer_->frames() == before) droppedFrames_ += frameCount;
 }
 
 void RecordingAnalyser::refreshTuner() {
@@ -88,7 +170,7 @@ void RecordingAnalyser::refreshTuner() {
   }
   // Every frame delivered so far has now been analysed (or dropped, as the
   // tuner screen drops what does not fit): with none left, this was the last.
-  done_ = aiff_frames_left(source_->file()) == 0;
+  done_ = exhausted();
   if (onPass_) onPass_(pass);
 }
 
@@ -96,7 +178,6 @@ void RecordingAnalyser::run(const std::function<void(const AnalysisPass&)>& onPa
   onPass_ = onPass;
   done_ = false;
   passes_ = 0;
-  droppedFrames_ = 0;
   auto& loop = platform::RunLoop::currentRunLoop();
   if (!options_.realtime) loop.useManualClock();
   // Capture first, then the refresh timer, as the tuner screen does: at the

@@ -188,11 +188,10 @@ int main(int argc, char** argv) {
     }
   });
   if (progress) fputs("\r\033[K", stderr);
-  if (analyser->droppedFrames() > 0) {
-    fprintf(stderr,
-            "quillon-analyse: %s: warning: %.1f s of the recording did not fit the sample buffer "
-            "and was not analysed\n",
-            path.c_str(), analyser->droppedFrames() / analyser->sampleRate());
+  const std::string readError = analyser->readError();
+  if (!readError.empty()) {
+    fprintf(stderr, "quillon-analyse: %s: warning: the recording ends early: %s\n", path.c_str(),
+            readError.c_str());
   }
 
   if (!json) {

@@ -44,6 +44,112 @@ void letter(cairo_t* cr, double w, double h, const std::string& text) {
   centredText(cr, text, lw / 2, lh / 2, lh * 0.8, true);
 }
 
+// A sharp sign standing on (x, baseline), h high: two stems and two thick
+// bars rising to the right, drawn as paths so that it matches the bold
+// letters (Liberation Sans has no music signs).
+void sharpSign(cairo_t* cr, double x, double baseline, double h) {
+  const double w = h * 0.62, bar = h * 0.13, stem = h * 0.075, rise = h * 0.1;
+  for (double at : {0.28, 0.72}) {
+    const double sx = x + w * at;
+    cairo_rectangle(cr, sx - stem / 2, baseline - h + (at < 0.5 ? rise : 0), stem, h - rise);
+  }
+  for (double at : {0.3, 0.66}) {
+    const double y = baseline - h * at;
+    cairo_move_to(cr, x, y + rise / 2 + bar / 2);
+    cairo_line_to(cr, x + w, y - rise / 2 + bar / 2);
+    cairo_line_to(cr, x + w, y - rise / 2 - bar / 2);
+    cairo_line_to(cr, x, y + rise / 2 - bar / 2);
+    cairo_close_path(cr);
+  }
+  cairo_fill(cr);
+}
+
+// A flat sign standing on (x, baseline), h high: a stem and a round bowl.
+void flatSign(cairo_t* cr, double x, double baseline, double h) {
+  const double w = h * 0.52, stem = h * 0.12;
+  cairo_rectangle(cr, x, baseline - h, stem, h);
+  cairo_fill(cr);
+  // The bowl: an outer and an inner curve, filled between them.
+  cairo_move_to(cr, x, baseline);
+  cairo_curve_to(cr, x + w * 1.1, baseline - h * 0.28, x + w * 1.05, baseline - h * 0.62, x,
+                 baseline - h * 0.48);
+  cairo_line_to(cr, x, baseline - h * 0.36);
+  cairo_curve_to(cr, x + w * 0.6, baseline - h * 0.5, x + w * 0.62, baseline - h * 0.3, x,
+                 baseline - h * 0.12);
+  cairo_close_path(cr);
+  cairo_fill(cr);
+}
+
+// A letter with its sign raised beside it, "C♯": the letter a little smaller
+// than a plain one so that the pair fits the same key.
+void letterWithSign(cairo_t* cr, double w, double h, const std::string& text, bool sharp) {
+  enterLandscape(cr, h);
+  const double lw = h, lh = w;
+  const double letterSize = lh * 0.64;
+  const double capHeight = letterSize * 0.72;  // Liberation Sans Bold
+  const double signHeight = capHeight * (sharp ? 1.25 : 1.1);
+  const double signWidth = signHeight * (sharp ? 0.66 : 0.52);
+  const double letterWidth = textWidth(cr, text, letterSize, true);
+  const double gap = lh * 0.04;
+  const double left = (lw - letterWidth - gap - signWidth) / 2;
+  const double baseline = lh / 2 + capHeight / 2;
+  for (int pass = 0; pass < 2; ++pass) {
+    const double dx = pass == 0 ? 0.8 : 0, dy = pass == 0 ? 1.2 : 0;
+    if (pass == 0) {
+      setRGB(cr, 0, 0, 0, 0.6);
+    } else {
+      setRGB(cr, 0.97, 0.96, 0.92);
+    }
+    centredText(cr, text, left + letterWidth / 2 + dx, lh / 2 + dy, letterSize, true);
+    // Raised: its top a little above the letter's. It casts no shadow:
+    // between the sharp's bars one reads as hatching.
+    if (pass == 0) continue;
+    const double signX = left + letterWidth + gap;
+    const double signBase = baseline - capHeight + signHeight - lh * 0.08;
+    if (sharp) {
+      sharpSign(cr, signX, signBase, signHeight);
+    } else {
+      flatSign(cr, signX, signBase, signHeight);
+    }
+  }
+}
+
+// The ring around the string the analysis shows: a green glow, the colour
+// of the in-tune light, where a string chosen by hand lights amber instead.
+void stringMark(cairo_t* cr, double w, double h) {
+  cairo_set_line_width(cr, 4);
+  setRGB(cr, 0.15, 1.0, 0.30, 0.3);
+  roundedRect(cr, 2, 2, w - 4, h - 4, 11);
+  cairo_stroke(cr);
+  cairo_set_line_width(cr, 2);
+  setRGB(cr, 0.45, 1.0, 0.55, 0.95);
+  roundedRect(cr, 2, 2, w - 4, h - 4, 11);
+  cairo_stroke(cr);
+}
+
+// The chromatic keyboard's octave buttons: an arrow along the keyboard
+// (left: down, right: up) over "OCT".
+void octaveArrow(cairo_t* cr, double w, double h, bool up) {
+  enterLandscape(cr, h);
+  const double lw = h, lh = w;
+  const double cx = lw / 2, cy = lh / 2 - lh * 0.12, s = lh * 0.22;
+  const double tip = up ? cx + s : cx - s, back = up ? cx - s * 0.7 : cx + s * 0.7;
+  for (int pass = 0; pass < 2; ++pass) {
+    const double d = pass == 0 ? 0.8 : 0;
+    if (pass == 0) {
+      setRGB(cr, 0, 0, 0, 0.6);
+    } else {
+      setRGB(cr, 0.97, 0.96, 0.92);
+    }
+    cairo_move_to(cr, tip + d, cy + d);
+    cairo_line_to(cr, back + d, cy - s * 0.8 + d);
+    cairo_line_to(cr, back + d, cy + s * 0.8 + d);
+    cairo_close_path(cr);
+    cairo_fill(cr);
+    centredText(cr, "OCT", cx + d, lh / 2 + lh * 0.28 + d, lh * 0.26, true);
+  }
+}
+
 void autoLabel(cairo_t* cr, double w, double h) {
   enterLandscape(cr, h);
   double lw = h, lh = w;
@@ -132,10 +238,23 @@ std::vector<ImageRecipe> buttonImages() {
       {"button-bg-sel", 40, 40,
        [](cairo_t* cr, double w, double h) { landscapeKey(cr, w, h, 9, true); }},
   };
+  list.push_back({"string-mark", 48, 48, stringMark});
+  list.push_back({"octave-down", 28, 28,
+                  [](cairo_t* cr, double w, double h) { octaveArrow(cr, w, h, false); }});
+  list.push_back(
+      {"octave-up", 28, 28, [](cairo_t* cr, double w, double h) { octaveArrow(cr, w, h, true); }});
+  // Every letter, plain and with each sign (the images TargetNote names).
   for (char c = 'a'; c <= 'g'; ++c) {
     std::string upper(1, static_cast<char>(c - 'a' + 'A'));
-    list.push_back({std::string("button-fg-") + c, 28, 28,
-                    [upper](cairo_t* cr, double w, double h) { letter(cr, w, h, upper); }});
+    std::string name = std::string("button-fg-") + c;
+    list.push_back(
+        {name, 28, 28, [upper](cairo_t* cr, double w, double h) { letter(cr, w, h, upper); }});
+    list.push_back({name + "-sharp", 28, 28, [upper](cairo_t* cr, double w, double h) {
+                      letterWithSign(cr, w, h, upper, true);
+                    }});
+    list.push_back({name + "-flat", 28, 28, [upper](cairo_t* cr, double w, double h) {
+                      letterWithSign(cr, w, h, upper, false);
+                    }});
   }
   return list;
 }

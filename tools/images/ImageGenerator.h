@@ -27,8 +27,15 @@ void enterLandscape(cairo_t* cr, double portraitHeight);
 
 void roundedRect(cairo_t* cr, double x, double y, double w, double h, double r);
 void setRGB(cairo_t* cr, double r, double g, double b, double a = 1.0);
-// Text centred on (cx, cy) in the Liberation Sans ("Helvetica") face.
-void centredText(cairo_t* cr, const std::string& text, double cx, double cy, double size,
-                 bool bold);
+// Text is drawn in Liberation Sans ("Helvetica"); it has no music signs, so
+// those are drawn as paths.
+inline constexpr char kLetterFace[] = "Helvetica";
+
+// Text whose ink is centred on (cx, cy).
+void centredText(cairo_t* cr, const std::string& text, double cx, double cy, double size, bool bold,
+                 const char* face = kLetterFace);
+// The width of the text's ink.
+double textWidth(cairo_t* cr, const std::string& text, double size, bool bold,
+                 const char* face = kLetterFace);
 // A glowing round lamp: lit core of colour (r, g, b) fading out to radius.
 void lamp(cairo_t* cr, double cx, double cy, double radius, double r, double g, double b);

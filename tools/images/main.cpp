@@ -29,9 +29,9 @@ void setRGB(cairo_t* cr, double r, double g, double b, double a) {
   cairo_set_source_rgba(cr, r, g, b, a);
 }
 
-void centredText(cairo_t* cr, const std::string& text, double cx, double cy, double size,
-                 bool bold) {
-  cairo_select_font_face(cr, "Helvetica", CAIRO_FONT_SLANT_NORMAL,
+namespace {
+void selectFace(cairo_t* cr, double size, bool bold, const char* face) {
+  cairo_select_font_face(cr, face, CAIRO_FONT_SLANT_NORMAL,
                          bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
   cairo_set_font_size(cr, size);
   // Unhinted: the letters are drawn turned a quarter for the landscape reading.
@@ -40,6 +40,19 @@ void centredText(cairo_t* cr, const std::string& text, double cx, double cy, dou
   cairo_font_options_set_hint_metrics(o, CAIRO_HINT_METRICS_OFF);
   cairo_set_font_options(cr, o);
   cairo_font_options_destroy(o);
+}
+}  // namespace
+
+double textWidth(cairo_t* cr, const std::string& text, double size, bool bold, const char* face) {
+  selectFace(cr, size, bold, face);
+  cairo_text_extents_t te;
+  cairo_text_extents(cr, text.c_str(), &te);
+  return te.width;
+}
+
+void centredText(cairo_t* cr, const std::string& text, double cx, double cy, double size, bool bold,
+                 const char* face) {
+  selectFace(cr, size, bold, face);
   cairo_text_extents_t te;
   cairo_text_extents(cr, text.c_str(), &te);
   cairo_move_to(cr, cx - te.x_bearing - te.width / 2, cy - te.y_bearing - te.height / 2);

@@ -1,12 +1,21 @@
-// quillon-screenshot OUTPUT.png [CENTS] [SCALE]
+// quillon-screenshot OUTPUT.png [CENTS] [SCALE] [--tuning ID] [--string N | --note NAME]
+//                    [--readout on|off] [--tone]
 // quillon-screenshot --settings OUTPUT.png [TUNING-ID] [SCALE]
 //
-// Plays the guitar's D string CENTS (default +12) off pitch into the tuner screen on
-// a manual clock, lets the needle settle and writes what the screen shows,
+// Plays a string CENTS (default +12) off pitch into the tuner screen on a
+// manual clock, lets the needle settle and writes what the screen shows,
 // turned the way the reader holds it (landscape), at SCALE pixels a point
-// (default 2). With --settings, writes the settings screen (upright) as it
-// opens with TUNING-ID chosen (default guitar). No window, display or sound
-// device is needed.
+// (default 2). No window, display or sound device is needed.
+//
+//   --tuning ID     the tuning shown (default guitar)
+//   --string N      play the N-th note of the tuning (1 is the first)
+//   --note NAME     play this note ("C#3"); the default is the D3 string
+//   --readout on|off  show or hide the numeric read-out (default: as a new
+//                   user sees it: shown for the chromatic tuning only)
+//   --tone          switch to tone mode before the picture is taken
+//
+// With --settings, writes the settings screen (upright) as it opens with
+// TUNING-ID chosen (default guitar).
 
 #include <cairo.h>
 
@@ -15,6 +24,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,6 +33,7 @@
 #include "Classes/RootViewController.h"
 #include "audio/AudioSource.h"
 #include "common/CaptureFormat.h"
+#include "common/NoteName.h"
 #include "common/Tuning.h"
 #include "platform/Preferences.h"
 #include "platform/Render.h"
@@ -120,15 +131,20 @@ int settingsScreenshot(const std::string& output, const std::string& tuningId, d
   return status == CAIRO_STATUS_SUCCESS ? 0 : 1;
 }
 
+int usage(const char* program) {
+  fprintf(stderr,
+          "usage: %s OUTPUT.png [CENTS] [SCALE] [--tuning ID] [--string N | --note NAME]\n"
+          "       [--readout on|off] [--tone]\n"
+          "       %s --settings OUTPUT.png [TUNING-ID] [SCALE]\n",
+          program, program);
+  return 2;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   const bool settings = argc > 1 && std::string(argv[1]) == "--settings";
-  if (argc < (settings ? 3 : 2)) {
-    fprintf(stderr, "usage: %s OUTPUT.png [CENTS] [SCALE]\n", argv[0]);
-    fprintf(stderr, "       %s --settings OUTPUT.png [TUNING-ID] [SCALE]\n", argv[0]);
-    return 2;
-  }
+  if (settings && argc < 3) return usage(argv[0]);
   if (settings) {
     platform::RunLoop::currentRunLoop().useManualClock();
     auto dir = std::filesystem::temp_directory_path() / "quillon-screenshot-prefs";
@@ -142,23 +158,76 @@ int main(int argc, char** argv) {
     std::filesystem::remove_all(dir);
     return status;
   }
-  const std::string output = argv[1];
-  const double cents = argc > 2 ? std::atof(argv[2]) : 12.0;
-  const double scale = argc > 3 ? std::atof(argv[3]) : 2.0;
+  std::vector<std::string> positional;
+  std::string tuningId = "guitar";
+  int string = 0;
+  std::optional<NoteName> note;
+  std::optional<bool> readout;
+  bool tone = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    const bool hasValue = i + 1 < argc;
+    if (arg == "--tuning" && hasValue) {
+      tuningId = argv[++i];
+    } else if (arg == "--string" && hasValue) {
+      string = std::atoi(argv[++i]);
+      if (string < 1) return usage(argv[0]);
+    } else if (arg == "--note" && hasValue) {
+      auto parsed = parseNoteName(argv[++i]);
+      if (!parsed) {
+        fprintf(stderr, "%s\n", parsed.reason.c_str());
+        return 2;
+      }
+      note = parsed.value;
+    } else if (arg == "--readout" && hasValue) {
+      const std::string value = argv[++i];
+      if (value != "on" && value != "off") return usage(argv[0]);
+      readout = value == "on";
+    } else if (arg == "--tone") {
+      tone = true;
+    } else if (arg.rfind("--", 0) == 0) {
+      return usage(argv[0]);
+    } else {
+      positional.push_back(arg);
+    }
+  }
+  if (positional.empty() || positional.size() > 3) return usage(argv[0]);
+  const std::string output = positional[0];
+  const double cents = positional.size() > 1 ? std::atof(positional[1].c_str()) : 12.0;
+  const double scale = positional.size() > 2 ? std::atof(positional[2].c_str()) : 2.0;
+  auto tuning = Tuning::tuningForId(tuningId);
+  if (!tuning) {
+    fprintf(stderr, "no tuning %s\n", tuningId.c_str());
+    return 2;
+  }
+  double played = kString;
+  if (note) played = note->frequency();
+  if (string > 0) {
+    if (static_cast<size_t>(string) > tuning->tuningNotes.size()) return usage(argv[0]);
+    played = tuning->tuningNotes[string - 1]->frequency();
+  }
 
   platform::RunLoop::currentRunLoop().useManualClock();
   // A store of its own, so the picture shows the defaults whatever the user chose.
   auto dir = std::filesystem::temp_directory_path() / "quillon-screenshot-prefs";
+  std::filesystem::remove_all(dir);
   platform::Preferences preferences(dir.string());
+  preferences.setString(tuningId, TargetTuningOption);
 
-  const double frequency = kString * std::pow(2.0, cents / 1200.0);
+  const double frequency = played * std::pow(2.0, cents / 1200.0);
   auto controller = std::make_shared<MainViewController>(
       [frequency] { return std::make_shared<ToneAudioSource>(frequency); }, &preferences);
   controller->view();
+  if (readout) controller->tunerView()->setNumericReadoutChoice(*readout);
   controller->viewDidAppear(true);
   // Two seconds of playing; the last refresh's needle animation is over.
   platform::RunLoop::currentRunLoop().advanceBy(2.0);
   platform::RunLoop::currentRunLoop().advanceBy(0.2);
+  if (tone) {
+    TunerView& view = *controller->tunerView();
+    view.modeButtonPressed(view.modeButton());
+    platform::RunLoop::currentRunLoop().advanceBy(0.5);  // the needle fades out
+  }
 
   Tuning* tuner = controller->tuner();
   if (tuner->selectedNote()) {
