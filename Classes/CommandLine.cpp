@@ -7,8 +7,9 @@
 #endif
 
 std::string commandLineUsage() {
-  return "usage: quillon [--input NAME] [--offscreen]\n"
-         "       quillon --list-inputs | --help | --version\n"
+  return "Usage: quillon [--input NAME] [--offscreen]\n"
+         "  or:  quillon --list-inputs | --help | --version\n"
+         "\n"
          "An instrument tuner: listens to an input device and shows how far the string\n"
          "played is from its note.\n"
          "  --input NAME   listen on the input device NAME for this run (\"\" for the\n"
@@ -16,7 +17,10 @@ std::string commandLineUsage() {
          "  --list-inputs  print the input devices, one per line, and exit\n"
          "  --offscreen    run without a display, showing nothing (for tests)\n"
          "  -h, --help     print this help and exit\n"
-         "  --version      print the version and exit\n";
+         "  --version      print the version and exit\n"
+         "\n"
+         "Exit status: 0 after a normal quit, 1 when there is no display or no window\n"
+         "can be opened, 2 on a usage error.\n";
 }
 
 std::string versionLine() {

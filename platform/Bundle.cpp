@@ -28,10 +28,13 @@ Bundle::Bundle() : resourcePath_(resourceDirectoryForExecutable(executableDirect
 
 std::string Bundle::resourceDirectoryForExecutable(const std::string& executableDir) {
   const fs::path exeDir = executableDir;
+  const fs::path installed = exeDir / ".." / QUILLON_INSTALL_DATADIR / "quillon";
   const fs::path candidates[] = {
-      exeDir / ".." / QUILLON_INSTALL_DATADIR / "quillon",
+      installed,
       exeDir / "resources",
+#ifdef QUILLON_BUILD_RESOURCE_DIR
       fs::path(QUILLON_BUILD_RESOURCE_DIR),
+#endif
   };
   for (const auto& c : candidates) {
     if (isDirectory(c)) {
@@ -40,7 +43,12 @@ std::string Bundle::resourceDirectoryForExecutable(const std::string& executable
       return ec ? c.string() : canonical.string();
     }
   }
+#ifdef QUILLON_BUILD_RESOURCE_DIR
   return QUILLON_BUILD_RESOURCE_DIR;
+#else
+  // Nothing found: missing resources are then reported under the installed path.
+  return installed.lexically_normal().string();
+#endif
 }
 
 Bundle& Bundle::mainBundle() {

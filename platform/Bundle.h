@@ -7,7 +7,8 @@ namespace platform {
 
 // The application's resources (images, reference notes). Looked up, in order:
 //   <exe dir>/../share/quillon   (installed)
-//   <exe dir>/resources, <build dir>/resources (in the build tree)
+//   <exe dir>/resources, <build dir>/resources (in the build tree; not in a
+//   build made for a package, see QUILLON_BUILD_TREE_RESOURCES)
 class Bundle {
  public:
   static Bundle& mainBundle();

@@ -10,6 +10,7 @@ PACKAGES=(
   fonts-liberation fonts-dejavu-core fontconfig
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   pulseaudio pulseaudio-utils xvfb xdotool x11-apps sox imagemagick time
+  dpkg-dev file help2man man-db lintian appstream desktop-file-utils
 )
 
 missing=()

@@ -2,10 +2,11 @@
 # Installs what is missing, builds, and runs every test:
 #   1. unit tests                      (build/)
 #   2. system tests on a real PulseAudio server and a real X display (Xvfb)
-#   3. unit tests under AddressSanitizer + UndefinedBehaviorSanitizer (build-asan/)
-#   4. the audio-thread tests under ThreadSanitizer (build-tsan/)
-#   5. each libFuzzer target for QUILLON_FUZZ_SECONDS (default 60) (build-fuzz/)
-# Set QUILLON_QUICK=1 to run only stages 1 and 2.
+#   3. the Debian package: built (build-deb/), unpacked and checked
+#   4. unit tests under AddressSanitizer + UndefinedBehaviorSanitizer (build-asan/)
+#   5. the audio-thread tests under ThreadSanitizer (build-tsan/)
+#   6. each libFuzzer target for QUILLON_FUZZ_SECONDS (default 60) (build-fuzz/)
+# Set QUILLON_QUICK=1 to run only stages 1 to 3.
 #
 # No test is ever run twice, except those labelled "realtime" (they play or
 # capture real sound or drive a real window, so they depend on the machine
@@ -33,6 +34,16 @@ count_ctest() {  # adds the totals of a ctest log to passed/failed
   nfail=$(sed -E 's/.*passed, ([0-9]+) tests? failed.*/\1/' <<<"$line")
   passed=$((passed + total - nfail))
   failed=$((failed + nfail))
+}
+count_package() {  # adds the totals of scripts/check-package.sh's last line
+  local line
+  line=$(grep -E '^package: [0-9]+ passed, [0-9]+ failed$' "$1" | tail -1 || true)
+  if [ -z "$line" ]; then
+    failed=$((failed + 1))
+    return 0
+  fi
+  passed=$((passed + $(sed -E 's/^package: ([0-9]+) passed.*/\1/' <<<"$line")))
+  failed=$((failed + $(sed -E 's/.* ([0-9]+) failed$/\1/' <<<"$line")))
 }
 # Runs each realtime test of build/ on its own, up to ATTEMPTS times.
 run_realtime_tests() {
@@ -124,6 +135,23 @@ cleanup
 PA_PID="" XVFB_PID="" PACAT_PID=""
 unset PULSE_SERVER DISPLAY
 SERVERS_DIR=$(mktemp -d)
+
+stage "Debian package"
+# Built as a user builds it, then unpacked and checked: dependencies, the
+# programs run from the unpacked tree, lintian and the desktop metadata.
+PACKAGE_DIR=$(mktemp -d)
+if ./scripts/package.sh "$PACKAGE_DIR" >"$LOGDIR/package.log" 2>&1; then
+  tail -1 "$LOGDIR/package.log"
+  ./scripts/check-package.sh "$(tail -1 "$LOGDIR/package.log")" 2>&1 |
+    tee "$LOGDIR/check-package.log" || status=1
+  count_package "$LOGDIR/check-package.log"
+else
+  tail -40 "$LOGDIR/package.log"
+  echo "FAILED: scripts/package.sh"
+  failed=$((failed + 1))
+  status=1
+fi
+rm -rf "$PACKAGE_DIR"
 
 if [ "${QUILLON_QUICK:-0}" != "1" ]; then
   stage "unit tests under ASan + UBSan"

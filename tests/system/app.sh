@@ -41,8 +41,8 @@ PREFIX=$WORK/prefix
 "$CMAKE" --install "$BUILD" --prefix "$PREFIX" >"$WORK/install.log" || fail "install failed"
 APP=$PREFIX/bin/quillon
 [ -x "$APP" ] || fail "no $APP"
-[ -f "$PREFIX/share/applications/quillon.desktop" ] || fail "no desktop entry"
-[ -f "$PREFIX/share/icons/hicolor/256x256/apps/quillon.png" ] || fail "no icon"
+[ -f "$PREFIX/share/applications/io.github.quillon.Quillon.desktop" ] || fail "no desktop entry"
+[ -f "$PREFIX/share/icons/hicolor/256x256/apps/io.github.quillon.Quillon.png" ] || fail "no icon"
 NOTE=$PREFIX/share/quillon/A2g.caf
 [ -f "$NOTE" ] || fail "no $NOTE"
 export XDG_CONFIG_HOME=$WORK/config

@@ -31,7 +31,7 @@ run 0 --help && grep -q -- "--list-inputs" "$WORK/out" && [ ! -s "$WORK/err" ] |
 run 0 --version && [ "$(cat "$WORK/out")" = "quillon $VERSION" ] || fail "--version"
 if run 2 --no-such-option; then
   [ "$(head -1 "$WORK/err")" = "quillon: unknown option '--no-such-option'" ] &&
-    sed -n 2p "$WORK/err" | grep -q '^usage: quillon' && [ ! -s "$WORK/out" ] ||
+    sed -n 2p "$WORK/err" | grep -q '^Usage: quillon' && [ ! -s "$WORK/out" ] ||
     fail "usage error: a line, then the usage, on standard error only"
 fi
 # No display: said in one line, before anything else starts.

@@ -368,7 +368,7 @@ TEST(QuillonAnalyseTest, UnreadableFilesAndBadArguments) {
         "--channel 0 " + good, "--channel " + good, good + " " + good, std::string("--tuning")}) {
     run = analyse(args);
     EXPECT_EQ(2, run.status) << args;
-    EXPECT_NE(std::string::npos, run.err.find("usage: quillon-analyse")) << args;
+    EXPECT_NE(std::string::npos, run.err.find("Usage: quillon-analyse")) << args;
   }
 }
 

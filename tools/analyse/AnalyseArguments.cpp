@@ -19,9 +19,12 @@ bool parseInt(const char* text, int low, int high, int& out) {
 }  // namespace
 
 const char* analyseUsage() {
-  return "usage: quillon-analyse [--tuning ID] [--tunings FILE] [--calibration HZ] [--string N] "
+  return "Usage: quillon-analyse [--tuning ID] [--tunings FILE] [--calibration HZ] [--string N] "
          "[--channel N] [--json] [--realtime] FILE\n"
-         "       quillon-analyse [--tunings FILE] --list-tunings\n"
+         "  or:  quillon-analyse [--tunings FILE] --list-tunings\n"
+         "\n"
+         "Replays a recording through the tuner's analysis and prints, for every pass, the\n"
+         "string it hears and how far off it is, then a summary per string.\n"
          "  --tuning ID        a built-in or user tuning's id (default guitar)\n"
          "  --tunings FILE     read the user tunings from FILE instead of the config directory's\n"
          "  --list-tunings     print every tuning's id, name and notes, one per line\n"
@@ -29,7 +32,12 @@ const char* analyseUsage() {
          "  --string N         force the N-th string of the tuning (1-based)\n"
          "  --channel N        analyse the file's N-th channel (1-based) instead of their average\n"
          "  --json             one JSON object per pass on stdout, nothing else\n"
-         "  --realtime         replay at the recording's own pace instead of at full speed\n";
+         "  --realtime         replay at the recording's own pace instead of at full speed\n"
+         "  -h, --help         print this help and exit\n"
+         "  --version          print the version and exit\n"
+         "\n"
+         "Exit status: 0 when done, 1 when FILE or the tunings file cannot be read, 2 on a\n"
+         "usage error.\n";
 }
 
 bool parseAnalyseArguments(int argc, const char* const* argv, AnalyseArguments& arguments,
@@ -86,6 +94,9 @@ bool parseAnalyseArguments(int argc, const char* const* argv, AnalyseArguments& 
       options.realtime = true;
     } else if (arg == "-h" || arg == "--help") {
       arguments.help = true;
+      return true;
+    } else if (arg == "--version") {
+      arguments.version = true;
       return true;
     } else if (arg.size() > 1 && arg[0] == '-') {
       error = "unknown option " + arg;

@@ -12,7 +12,8 @@ struct AnalyseArguments {
   bool listTunings = false;
   bool json = false;
   bool help = false;
-  std::string path;  // the recording; may be empty with --list-tunings or --help
+  bool version = false;
+  std::string path;  // the recording; may be empty with --list-tunings, --help or --version
 };
 
 // Parses argv. The tuning id and the string number are checked later, by

@@ -132,6 +132,10 @@ int main(int argc, char** argv) {
     fputs(analyseUsage(), stdout);
     return 0;
   }
+  if (arguments.version) {
+    printf("quillon-analyse %s\n", QUILLON_VERSION);
+    return 0;
+  }
   registerUserTunings(arguments.tuningsFile);
   if (arguments.listTunings) {
     listTunings();

@@ -1,9 +1,11 @@
 // Draws every image of the application bundle into the directory given on
-// the command line, at 1x and 2x, plus the application icon.
+// the command line, at 1x and 2x, plus the application icon; given an icon
+// theme directory and a name, also the launcher icon in the theme's sizes.
 #include <cairo.h>
 
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "ImageGenerator.h"
@@ -75,7 +77,8 @@ void lamp(cairo_t* cr, double cx, double cy, double radius, double r, double g, 
 }
 
 namespace {
-bool write(const std::string& dir, const ImageRecipe& recipe, int scale) {
+// Draws the recipe `scale` times its size in points into a PNG at `path`.
+bool writePng(const std::string& path, const ImageRecipe& recipe, double scale) {
   int pw = static_cast<int>(std::lround(recipe.width * scale));
   int ph = static_cast<int>(std::lround(recipe.height * scale));
   cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, pw, ph);
@@ -83,7 +86,6 @@ bool write(const std::string& dir, const ImageRecipe& recipe, int scale) {
   cairo_scale(cr, scale, scale);
   recipe.draw(cr, recipe.width, recipe.height);
   cairo_destroy(cr);
-  std::string path = dir + "/" + recipe.name + (scale == 2 ? "@2x" : "") + ".png";
   cairo_status_t st = cairo_surface_write_to_png(s, path.c_str());
   cairo_surface_destroy(s);
   if (st != CAIRO_STATUS_SUCCESS) {
@@ -93,11 +95,33 @@ bool write(const std::string& dir, const ImageRecipe& recipe, int scale) {
   }
   return true;
 }
+
+bool write(const std::string& dir, const ImageRecipe& recipe, int scale) {
+  return writePng(dir + "/" + recipe.name + (scale == 2 ? "@2x" : "") + ".png", recipe, scale);
+}
+
+// The launcher icon in the sizes the desktop's icon theme looks for:
+// <theme dir>/hicolor/NxN/apps/<name>.png.
+bool writeThemeIcons(const std::string& themeDir, const std::string& name,
+                     const ImageRecipe& recipe) {
+  bool ok = true;
+  for (int size : {48, 128, 256}) {
+    const std::string sizeName = std::to_string(size) + "x" + std::to_string(size);
+    const std::filesystem::path dir =
+        std::filesystem::path(themeDir) / "hicolor" / sizeName / "apps";
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    ok = writePng((dir / (name + ".png")).string(), recipe, size / recipe.width) && ok;
+  }
+  return ok;
+}
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: quillon_images <resource directory>\n");
+  if (argc != 2 && argc != 4) {
+    std::fprintf(
+        stderr,
+        "usage: quillon_images <resource directory> [<icon theme directory> <icon name>]\n");
     return 2;
   }
   std::string dir = argv[1];
@@ -105,7 +129,8 @@ int main(int argc, char** argv) {
   for (auto list : {faceImages(), buttonImages()}) {
     for (const auto& recipe : list) {
       if (recipe.name == "quillon") {
-        ok = write(dir, recipe, 1) && ok;  // the desktop icon: one size
+        ok = write(dir, recipe, 1) && ok;  // the window's icon: one size
+        if (argc == 4) ok = writeThemeIcons(argv[2], argv[3], recipe) && ok;
         continue;
       }
       ok = write(dir, recipe, 1) && ok;

@@ -45,7 +45,8 @@ std::string formatHz(double f) {
 
 std::string toneUsage() {
   std::string usage =
-      "usage: quillon-tone [--tuning ID] [--calibration HZ] [--volume V] [--seconds S] STRING...\n"
+      "Usage: quillon-tone [--tuning ID] [--calibration HZ] [--volume V] [--seconds S] STRING...\n"
+      "\n"
       "Plays each STRING in turn as a sine tone, fading in, between notes and out.\n"
       "  STRING            a string number of the tuning (1 is the first), a note name\n"
       "                    such as C#3 or Eb2 (equal-tempered, calibrated like a string),\n"
@@ -59,7 +60,12 @@ std::string toneUsage() {
       " (default " + std::to_string(kDefaultCalibration) +
       ")\n"
       "  --volume V        linear gain above 0, at most 1 (default 0.5)\n"
-      "  --seconds S       how long each note sounds, fade-in included (default 2)\n";
+      "  --seconds S       how long each note sounds, fade-in included (default 2)\n"
+      "  -h, --help        print this help and exit\n"
+      "  --version         print the version and exit\n"
+      "\n"
+      "Exit status: 0 when done, 1 when no output device can be opened, 2 on a usage\n"
+      "error.\n";
   return usage;
 }
 
@@ -79,6 +85,10 @@ bool parseToneArguments(int argc, const char* const* argv, ToneRequest& request,
     }
     if (arg == "-h" || arg == "--help") {
       request.help = true;
+      return true;
+    }
+    if (arg == "--version") {
+      request.version = true;
       return true;
     }
     if (arg.rfind("--", 0) == 0 && arg.size() > 2) {

@@ -17,6 +17,7 @@ struct ToneRequest {
   double seconds = 2.0;
   std::vector<Note> notes;
   bool help = false;
+  bool version = false;
 };
 
 // Parses argv. On a usage error returns false with a one-line message in

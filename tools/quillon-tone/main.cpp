@@ -86,6 +86,10 @@ int main(int argc, char** argv) {
     std::fputs(toneUsage().c_str(), stdout);
     return 0;
   }
+  if (request.version) {
+    std::printf("quillon-tone %s\n", QUILLON_VERSION);
+    return 0;
+  }
 
   std::signal(SIGINT, onSignal);
   std::signal(SIGTERM, onSignal);
