@@ -6,6 +6,7 @@
 #include <limits>
 #include <optional>
 
+#include "Classes/InputDeviceChoice.h"
 #include "common/Tuning.h"
 #include "common/TuningCatalogue.h"
 #include "platform/Button.h"
@@ -100,7 +101,7 @@ void FlipsideViewController::viewDidLoad() {
   }
 
   top->addSubview(tableView_);
-  sections_ = sectionsForCatalogue();
+  sections_ = layOutSections();
   // Rows are built only now that the stored values are known: built any
   // earlier, the calibration row would make its one label with the value of
   // before the read, and keep showing it.
@@ -117,7 +118,7 @@ void FlipsideViewController::viewWillAppear(bool) {
 // user's own tunings last, listed even when there are none yet (their section
 // holds "New tuning…"). Laid out again when the user's tunings change.
 std::vector<FlipsideViewController::Section> FlipsideViewController::sectionsForCatalogue() {
-  std::vector<Section> sections{{Section::Kind::Calibration, "Calibration", {}}};
+  std::vector<Section> sections{{Section::Kind::Calibration, "Calibration", {}, {}}};
   const auto& tunings = Tuning::definedTunings();
   std::vector<std::string> groups(std::begin(BuiltInTuningGroups), std::end(BuiltInTuningGroups));
   for (const auto& tuning : tunings) {
@@ -129,13 +130,43 @@ std::vector<FlipsideViewController::Section> FlipsideViewController::sectionsFor
   groups.push_back(UserTuningsGroup);
   for (const auto& group : groups) {
     const bool user = group == UserTuningsGroup;
-    Section section{user ? Section::Kind::UserTunings : Section::Kind::Tunings, group, {}};
+    Section section{user ? Section::Kind::UserTunings : Section::Kind::Tunings, group, {}, {}};
     for (size_t i = 0; i < tunings.size(); ++i) {
       if (tunings[i]->tuningGroup == group) section.tunings.push_back(static_cast<int>(i));
     }
     if (user || !section.tunings.empty()) sections.push_back(std::move(section));
   }
   return sections;
+}
+
+// The Input section comes right under the calibration, above the tunings:
+// the two settings of what comes in, where the screen opens.
+std::vector<FlipsideViewController::Section> FlipsideViewController::layOutSections() const {
+  std::vector<Section> sections = sectionsForCatalogue();
+  if (inputDeviceChoice_) {
+    sections.insert(sections.begin() + 1, Section{Section::Kind::Input, "Input", {}, inputRows()});
+  }
+  return sections;
+}
+
+std::vector<FlipsideViewController::InputRow> FlipsideViewController::inputRows() const {
+  const std::string chosen = inputDeviceChoice_->inputDevice();
+  const bool missing = !chosen.empty() && inputDeviceChoice_->inputDeviceMissing();
+  std::vector<InputRow> rows{
+      {"", missing ? "System default (in use)" : "System default", chosen.empty()}};
+  bool listed = false;
+  for (const std::string& name : inputDeviceChoice_->inputDevices()) {
+    // Choices are by name: a name listed twice is one choice, one checkmark.
+    const bool seen = std::any_of(rows.begin(), rows.end(),
+                                  [&name](const InputRow& row) { return row.device == name; });
+    if (name.empty() || seen) continue;
+    const bool isChosen = name == chosen;
+    listed = listed || isChosen;
+    // Listed but not opening (another program holds it, say).
+    rows.push_back({name, isChosen && missing ? name + " (unavailable)" : name, isChosen});
+  }
+  if (!chosen.empty() && !listed) rows.push_back({chosen, chosen + " (not connected)", true});
+  return rows;
 }
 
 const FlipsideViewController::Section* FlipsideViewController::section(int index) const {
@@ -153,6 +184,8 @@ int FlipsideViewController::numberOfRowsInSection(TableView*, int index) {
   switch (s->kind) {
     case Section::Kind::Calibration:
       return 1;
+    case Section::Kind::Input:
+      return static_cast<int>(s->inputs.size());
     case Section::Kind::Tunings:
       return static_cast<int>(s->tunings.size());
     case Section::Kind::UserTunings:
@@ -173,6 +206,9 @@ std::shared_ptr<TableViewCell> FlipsideViewController::cellForRowAtIndexPath(Tab
   switch (s->kind) {
     case Section::Kind::Calibration:
       return calibrationCell(tableView);
+    case Section::Kind::Input:
+      if (indexPath.row < 0 || static_cast<size_t>(indexPath.row) >= s->inputs.size()) break;
+      return inputCell(s->inputs[static_cast<size_t>(indexPath.row)]);
     case Section::Kind::Tunings:
     case Section::Kind::UserTunings: {
       const bool user = s->kind == Section::Kind::UserTunings;
@@ -250,6 +286,15 @@ std::shared_ptr<TableViewCell> FlipsideViewController::newTuningCell() {
   return cell;
 }
 
+std::shared_ptr<TableViewCell> FlipsideViewController::inputCell(const InputRow& row) {
+  auto cell = std::make_shared<TableViewCell>(Rect{}, "input_cell");
+  cell->setSelectionStyle(platform::TableViewCellSelectionStyle::None);
+  cell->setText(row.text);
+  cell->setAccessoryType(row.chosen ? platform::TableViewCellAccessoryType::Checkmark
+                                    : platform::TableViewCellAccessoryType::None);
+  return cell;
+}
+
 void FlipsideViewController::chooseTuning(int tuning) {
   selectedTuning = tuning;
   const auto& chosen = Tuning::definedTunings()[selectedTuning];
@@ -259,6 +304,15 @@ void FlipsideViewController::chooseTuning(int tuning) {
 
 void FlipsideViewController::didSelectRowAtIndexPath(TableView* tableView, IndexPath indexPath) {
   const Section* s = section(indexPath.section);
+  if (s && s->kind == Section::Kind::Input) {
+    if (indexPath.row >= 0 && static_cast<size_t>(indexPath.row) < s->inputs.size()) {
+      // Copied: the rows are laid out again as the capture follows.
+      const std::string device = s->inputs[static_cast<size_t>(indexPath.row)].device;
+      inputDeviceChoice_->chooseInputDevice(device);
+    }
+    inputDevicesChanged();
+    return;
+  }
   const bool tunings =
       s && (s->kind == Section::Kind::Tunings || s->kind == Section::Kind::UserTunings);
   if (tunings && indexPath.row >= 0) {
@@ -295,7 +349,7 @@ void FlipsideViewController::userTuningsChanged(const std::string& chosenId) {
     }
     return std::nullopt;
   };
-  sections_ = sectionsForCatalogue();
+  sections_ = layOutSections();
   const std::string stored = preferences().stringForKey(TargetTuningOption).value_or("");
   if (const auto chosen = indexOf(chosenId); !chosenId.empty() && chosen) {
     chooseTuning(*chosen);
@@ -319,6 +373,51 @@ std::optional<IndexPath> FlipsideViewController::newTuningIndexPath() const {
     }
   }
   return std::nullopt;
+}
+
+void FlipsideViewController::setInputDeviceChoice(InputDeviceChoice* choice) {
+  inputDeviceChoice_ = choice;
+  if (!tableView_) return;  // laid out when the view loads
+  sections_ = layOutSections();
+  tableView_->reloadData();
+}
+
+std::optional<int> FlipsideViewController::inputSectionIndex() const {
+  for (size_t s = 0; s < sections_.size(); ++s) {
+    if (sections_[s].kind == Section::Kind::Input) return static_cast<int>(s);
+  }
+  return std::nullopt;
+}
+
+void FlipsideViewController::inputDevicesChanged() {
+  const auto input = inputSectionIndex();
+  if (!tableView_ || !input) return;
+  // A device plugged in while the player looks at the tunings must not move
+  // the row under the pointer: the list keeps its place below the section.
+  const double offset = tableView_->contentOffset();
+  const double endBefore = tableView_->rectForSection(*input).maxY();
+  sections_[static_cast<size_t>(*input)].inputs = inputRows();
+  tableView_->reloadData();
+  if (offset > 0 && offset >= endBefore) {
+    tableView_->setContentOffset(offset + tableView_->rectForSection(*input).maxY() - endBefore);
+  }
+}
+
+bool FlipsideViewController::chooseNeighbouringInput(int step) {
+  const auto input = inputSectionIndex();
+  if (!tableView_ || !input) return false;
+  const auto chosenRow = [this, input]() -> int {
+    const auto& rows = sections_[static_cast<size_t>(*input)].inputs;
+    const auto at =
+        std::find_if(rows.begin(), rows.end(), [](const InputRow& r) { return r.chosen; });
+    return at == rows.end() ? 0 : static_cast<int>(at - rows.begin());
+  };
+  const int n = static_cast<int>(sections_[static_cast<size_t>(*input)].inputs.size());
+  tableView_->selectRowAtIndexPath(IndexPath{*input, ((chosenRow() + step) % n + n) % n});
+  // Where the chosen row is now: a missing device's row is gone once another
+  // is chosen.
+  revealRow(IndexPath{*input, chosenRow()});
+  return true;
 }
 
 void FlipsideViewController::sliderChanged(platform::Slider* sender) {

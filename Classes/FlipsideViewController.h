@@ -10,6 +10,7 @@
 #include "platform/TableView.h"
 #include "platform/ViewController.h"
 
+class InputDeviceChoice;
 class Tuning;
 struct TuningDictionary;
 
@@ -28,7 +29,9 @@ extern int32_t selectedTuning;
 
 // The settings screen (the tuner's "flipside"): a scrolling grouped table with
 // the calibration slider (kMinimumCalibration to kMaximumCalibration) in the
-// first section, then every tuning of the catalogue, one section per
+// first section, the input devices in the second ("Input", when the screen is
+// given an input device choice), then every tuning of the catalogue, one
+// section per
 // instrument group: the built-in groups in their order, then any other group
 // (the user's own tunings) in the order the catalogue lists them. Every change
 // reaches the shared analysis engine and the stored preferences at once. The
@@ -37,6 +40,11 @@ extern int32_t selectedTuning;
 // The user's own tunings ("Your tunings", always listed) end with a row
 // "New tuning…", and each of them has an Edit button: both ask the owner,
 // through the edit action, to open the tuning editor.
+//
+// "Input" lists "System default" and every input device, the chosen one
+// checked; a chosen device that is missing is listed all the same, checked
+// and marked "(not connected)", and the default row says it is in use, so
+// that the player sees why the default is heard and that the choice is kept.
 class FlipsideViewController : public platform::ViewController,
                                public platform::TableViewDataSource,
                                public platform::TableViewDelegate {
@@ -103,17 +111,42 @@ class FlipsideViewController : public platform::ViewController,
   // The row "New tuning…"; none before the list is built.
   std::optional<platform::IndexPath> newTuningIndexPath() const;
 
+  // --- the input device
+  // Where the tuner listens (not owned; it outlives this screen's use of
+  // it). Without one the list has no Input section.
+  void setInputDeviceChoice(InputDeviceChoice* choice);
+  // The devices or the state of the chosen one changed: the Input rows are
+  // laid out again. Rows coming and going above the part of the list in view
+  // do not move what is in view.
+  void inputDevicesChanged();
+  // Chooses the device `step` rows on from the chosen one (negative: back),
+  // round past either end, as a tap on its row does, and scrolls it into
+  // view; false when there is no Input section.
+  bool chooseNeighbouringInput(int step);
+  // Where the Input section is; none when there is none.
+  std::optional<int> inputSectionIndex() const;
+
  private:
+  // A row of the Input section: the device it chooses ("" for the system
+  // default), what it says, and whether it is the chosen one.
+  struct InputRow {
+    std::string device;
+    std::string text;
+    bool chosen = false;
+  };
   // What one section of the list holds. More kinds of section slot in here,
   // each with its rows, cells and choice in the switches of the data source.
   // UserTunings is a Tunings section whose last row is "New tuning…".
   struct Section {
-    enum class Kind { Calibration, Tunings, UserTunings };
+    enum class Kind { Calibration, Input, Tunings, UserTunings };
     Kind kind;
     std::string title;
     std::vector<int> tunings;  // indices into Tuning::definedTunings()
+    std::vector<InputRow> inputs;
   };
   static std::vector<Section> sectionsForCatalogue();
+  std::vector<Section> layOutSections() const;
+  std::vector<InputRow> inputRows() const;
   const Section* section(int index) const;
   platform::IndexPath calibrationIndexPath() const;
 
@@ -121,6 +154,7 @@ class FlipsideViewController : public platform::ViewController,
   std::shared_ptr<platform::TableViewCell> calibrationCell(platform::TableView* tableView);
   std::shared_ptr<platform::TableViewCell> tuningCell(int tuning, bool editable);
   std::shared_ptr<platform::TableViewCell> newTuningCell();
+  std::shared_ptr<platform::TableViewCell> inputCell(const InputRow& row);
   void chooseTuning(int tuning);
   // Shows the row, and its section's header with the section's first row.
   void revealRow(platform::IndexPath indexPath);
@@ -132,4 +166,5 @@ class FlipsideViewController : public platform::ViewController,
   std::shared_ptr<platform::Label> calibrationLabel_;
   std::shared_ptr<Tuning> tuner_;
   EditTuningAction editTuningAction_;
+  InputDeviceChoice* inputDeviceChoice_ = nullptr;
 };

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "Classes/InputDeviceChoice.h"
 #include "audio/AudioSource.h"
 #include "platform/ViewController.h"
 #include "views/TunerViewDelegate.h"
@@ -46,7 +47,8 @@ inline constexpr char InputDeviceOption[] = "InputDevice";
 // again after two seconds, then at doubling intervals.
 class MainViewController : public platform::ViewController,
                            public AudioSourceDelegate,
-                           public TunerViewDelegate {
+                           public TunerViewDelegate,
+                           public InputDeviceChoice {
  public:
   using AudioSourceFactory = std::function<std::shared_ptr<AudioSource>()>;
 
@@ -88,14 +90,14 @@ class MainViewController : public platform::ViewController,
   void toggleNumericReadout();
   // The input device, for the settings screen. Choosing one ("" for the
   // system default) moves a running capture at once and stores the name.
-  void chooseInputDevice(const std::string& name);
+  void chooseInputDevice(const std::string& name) override;
   // The device chosen ("" for the system default): the stored one, or the
   // one given on the command line for this run.
-  std::string inputDevice() const;
+  std::string inputDevice() const override;
   // Whether the chosen device is missing, so that the default stands in.
-  bool inputDeviceMissing() const { return inputDeviceMissing_; }
+  bool inputDeviceMissing() const override { return inputDeviceMissing_; }
   // The input devices there are now.
-  std::vector<std::string> inputDevices() const;
+  std::vector<std::string> inputDevices() const override;
   // Called on the main thread after the devices or the state of the chosen
   // one changed, once the capture has followed.
   void setInputDevicesChangedHandler(std::function<void()> handler) {

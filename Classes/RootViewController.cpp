@@ -31,6 +31,7 @@ RootViewController::RootViewController(MainViewControllerFactory makeMainViewCon
 
 RootViewController::~RootViewController() {
   if (turnTimer_) turnTimer_->invalidate();
+  if (mainViewController_) mainViewController_->setInputDevicesChangedHandler(nullptr);
   tuningEditorNavigationBar_.reset();
   tuningEditor_.reset();
   flipsideNavigationBar_.reset();
@@ -63,8 +64,14 @@ void RootViewController::loadFlipsideViewController() {
   item->setRightBarButtonItem(done);
   flipsideNavigationBar_->pushNavigationItem(item, false);
 
-  // Both screens work on the one analysis engine.
+  // Both screens work on the one analysis engine, and the settings choose
+  // where the tuner screen listens; its list follows the devices as they
+  // come and go.
   flipsideViewController_->setTuner(mainViewController_->sharedTuner());
+  flipsideViewController_->setInputDeviceChoice(mainViewController_.get());
+  FlipsideViewController* settings = flipsideViewController_.get();
+  mainViewController_->setInputDevicesChangedHandler(
+      [settings] { settings->inputDevicesChanged(); });
   flipsideViewController_->setEditTuningAction(
       [this](std::shared_ptr<const TuningDictionary> tuning) {
         openTuningEditor(std::move(tuning));
@@ -285,6 +292,9 @@ bool RootViewController::settingsScreenKeyDown(Key key, unsigned modifiers) {
   if (key == keyForCharacter('n')) {
     settings.newTuning();
     return true;
+  }
+  if (key == keyForCharacter('d')) {
+    return settings.chooseNeighbouringInput(modifiers & platform::KeyModifierShift ? -1 : +1);
   }
   if (key == keyForCharacter('e')) return settings.editChosenTuning();
   switch (key) {

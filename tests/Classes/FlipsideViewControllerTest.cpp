@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "Classes/FlipsideViewController.h"
+#include "Classes/InputDeviceChoice.h"
 #include "common/Tuning.h"
 #include "common/UserTunings.h"
 #include "platform/Button.h"
@@ -23,6 +24,22 @@ using platform::TableViewCellAccessoryType;
 using Strings = std::vector<std::string>;
 
 namespace {
+
+// The input devices as a test sets them, and the choices the screen makes.
+class TestInputDeviceChoice : public InputDeviceChoice {
+ public:
+  std::vector<std::string> inputDevices() const override { return devices; }
+  std::string inputDevice() const override { return chosen; }
+  bool inputDeviceMissing() const override { return missing; }
+  void chooseInputDevice(const std::string& name) override {
+    chosen = name;
+    missing = std::find(devices.begin(), devices.end(), name) == devices.end() && !name.empty();
+  }
+
+  std::vector<std::string> devices;
+  std::string chosen;
+  bool missing = false;
+};
 
 // The settings screen on its own preferences store (defaults registered as at
 // launch) and its own engine.
@@ -41,9 +58,10 @@ class FlipsideViewControllerTest : public ::testing::Test {
   }
   void TearDown() override { controller.reset(); }
 
-  FlipsideViewController& load() {
+  FlipsideViewController& load(InputDeviceChoice* inputs = nullptr) {
     controller = std::make_shared<FlipsideViewController>(preferences.get());
     controller->setTuner(tuner);
+    if (inputs) controller->setInputDeviceChoice(inputs);
     controller->view();
     return *controller;
   }
@@ -75,6 +93,17 @@ class FlipsideViewControllerTest : public ::testing::Test {
     const platform::Rect r = table().rectForRowAtIndexPath(ip);
     return r.minY() >= table().contentOffset() &&
            r.maxY() <= table().contentOffset() + table().bounds().size.height;
+  }
+  // The rows of the Input section, a chosen one marked "✓ ".
+  Strings inputRows() {
+    Strings rows;
+    const int s = *controller->inputSectionIndex();
+    for (int r = 0; r < table().numberOfRowsInSection(s); ++r) {
+      TableViewCell* cell = table().cellForRowAtIndexPath(IndexPath{s, r});
+      const bool checked = cell->accessoryType() == TableViewCellAccessoryType::Checkmark;
+      rows.push_back((checked ? "\u2713 " : "") + cell->text());
+    }
+    return rows;
   }
   // What a later run of the program would read back.
   Preferences reread() { return Preferences(dir); }
@@ -232,6 +261,68 @@ TEST_F(FlipsideViewControllerTest, TheOneCalibrationLabelMovesIntoEachRebuiltRow
   EXPECT_FLOAT_EQ(451.5f, c.calibrationSlider()->value());
   EXPECT_EQ("dropd", reread().stringForKey(TargetTuningOption));
   EXPECT_EQ(Strings{"Drop-D Guitar"}, checkedRows());
+}
+
+// Under the calibration: the default, then each device once, the chosen one
+// checked. A tap chooses by name; a chosen device gone stays listed, checked,
+// with the default marked as the one heard.
+TEST_F(FlipsideViewControllerTest, TheInputSectionListsTheDevicesAndChoosesOneByName) {
+  TestInputDeviceChoice inputs;
+  inputs.devices = {"Built-in Mic", "Interface-Mic", "Built-in Mic", ""};
+  load(&inputs);
+  ASSERT_EQ(1, controller->inputSectionIndex());
+  EXPECT_EQ("Input", table().headerTitleForSection(1));
+  EXPECT_EQ((Strings{"\u2713 System default", "Built-in Mic", "Interface-Mic"}), inputRows());
+
+  table().selectRowAtIndexPath(IndexPath{1, 2});
+  EXPECT_EQ("Interface-Mic", inputs.chosen);
+  EXPECT_EQ((Strings{"System default", "Built-in Mic", "\u2713 Interface-Mic"}), inputRows());
+
+  inputs.devices = {"Built-in Mic"};
+  inputs.missing = true;
+  controller->inputDevicesChanged();
+  EXPECT_EQ(
+      (Strings{"System default (in use)", "Built-in Mic", "\u2713 Interface-Mic (not connected)"}),
+      inputRows());
+  // Listed, but it does not open.
+  inputs.devices = {"Interface-Mic"};
+  controller->inputDevicesChanged();
+  EXPECT_EQ((Strings{"System default (in use)", "\u2713 Interface-Mic (unavailable)"}),
+            inputRows());
+
+  inputs.devices = {"Built-in Mic"};
+  table().selectRowAtIndexPath(IndexPath{1, 0});
+  EXPECT_EQ("", inputs.chosen);
+  EXPECT_EQ((Strings{"\u2713 System default", "Built-in Mic"}), inputRows());
+  EXPECT_EQ((Strings{"System default", "Standard Guitar"}), checkedRows())
+      << "the tuning's checkmark is its own";
+}
+
+// Rows come and go above the part of the list in view: what was under the
+// pointer stays there. At the top, the list stays at the top.
+TEST_F(FlipsideViewControllerTest, DevicesComingAndGoingDoNotMoveTheTuningsInView) {
+  TestInputDeviceChoice inputs;
+  load(&inputs);
+  const platform::Point under{160, 200};
+  const auto rowUnder = [&] {
+    return table().indexPathForRowAtPoint({under.x, under.y + table().contentOffset()});
+  };
+  EXPECT_EQ(0, table().contentOffset());
+  inputs.devices = {"Built-in Mic", "Webcam"};
+  controller->inputDevicesChanged();
+  EXPECT_EQ(0, table().contentOffset());
+  EXPECT_EQ(3, table().numberOfRowsInSection(1));
+
+  table().scrollToRowAtIndexPath(rowOf("ukulele"), platform::TableViewScrollPosition::Middle);
+  const auto before = rowUnder();
+  ASSERT_TRUE(before);
+  const std::string text = table().cellForRowAtIndexPath(*before)->text();
+  for (Strings devices : {Strings{"Built-in Mic", "Webcam", "Interface-Mic"}, Strings{}}) {
+    inputs.devices = devices;
+    controller->inputDevicesChanged();
+    ASSERT_TRUE(rowUnder());
+    EXPECT_EQ(text, table().cellForRowAtIndexPath(*rowUnder())->text());
+  }
 }
 
 }  // namespace

@@ -103,8 +103,10 @@ class RootViewControllerTest : public TunerScreenFixture {
     root = std::make_shared<RootViewController>(
         [this] {
           ++mainMade;
+          auto testSource = std::make_shared<TestAudioSource>();
+          source = testSource.get();
           auto c = std::make_shared<RecordingMainViewController>(
-              &log, "tuner", [] { return std::make_shared<TestAudioSource>(); }, preferences.get());
+              &log, "tuner", [testSource] { return testSource; }, preferences.get(), devices);
           mainController = c.get();
           return c;
         },
@@ -403,6 +405,31 @@ TEST_F(RootViewControllerTest, AKeyPathReachesEveryRowAndShowsIt) {
   EXPECT_TRUE(key(Key::Up));
   EXPECT_EQ(0, table.contentOffset()) << "the calibration row and its header";
   EXPECT_EQ("441 Hz", settingsController->calibrationLabel()->text());
+}
+
+// The settings' Input section follows the devices while it shows, and a
+// choice there (by D and Shift+D as by a tap) moves the tuner's capture and
+// is kept.
+TEST_F(RootViewControllerTest, TheInputSectionFollowsTheDevicesAndMovesTheCapture) {
+  devices->list = {"Built-in Mic"};
+  launch();
+  EXPECT_TRUE(key(keyForCharacter('i')));
+  platform::TableView& table = *settingsController->tableView();
+  const int input = *settingsController->inputSectionIndex();
+  EXPECT_EQ(2, table.numberOfRowsInSection(input));
+  devices->change({"Built-in Mic", "Interface-Mic"});
+  ASSERT_EQ(3, table.numberOfRowsInSection(input));
+
+  EXPECT_TRUE(key(keyForCharacter('d')));
+  EXPECT_TRUE(key(keyForCharacter('d')));
+  EXPECT_EQ("Interface-Mic", source->inputDevice);
+  EXPECT_EQ("Interface-Mic", platform::Preferences(dir).stringForKey(InputDeviceOption));
+  EXPECT_EQ(platform::TableViewCellAccessoryType::Checkmark,
+            table.cellForRowAtIndexPath({input, 2})->accessoryType());
+  EXPECT_TRUE(key(keyForCharacter('d'), platform::KeyModifierShift));
+  EXPECT_TRUE(key(Key::Return));
+  EXPECT_TRUE(mainController->recording());
+  EXPECT_EQ("Built-in Mic", source->inputDevice);
 }
 
 }  // namespace

@@ -11,6 +11,12 @@
 //                first string, "-" for none)
 // The screen's other moving parts (needle, lights) touch none of the regions
 // compared, or touch every candidate alike.
+//
+// quillon_screen_probe input SHOT.png ROWS
+//
+// Reads a screenshot of the settings screen as it opens (upright, 640 x 960)
+// with ROWS rows in its Input section: which of them carries the checkmark
+// (1 is "System default", "-" for none; "?" for a screen not at rest).
 
 #include <cairo.h>
 #include <unistd.h>
@@ -26,7 +32,10 @@
 #include <string>
 #include <vector>
 
+#include "Classes/FlipsideViewController.h"
 #include "Classes/MainViewController.h"
+#include "Classes/RootViewController.h"
+#include "audio/AudioInputDevices.h"
 #include "common/Tuning.h"
 #include "common/TuningCatalogue.h"
 #include "platform/ImageView.h"
@@ -34,6 +43,7 @@
 #include "platform/Preferences.h"
 #include "platform/Render.h"
 #include "platform/RunLoop.h"
+#include "platform/TableView.h"
 #include "views/NoteButton.h"
 #include "views/TunerView.h"
 
@@ -154,6 +164,93 @@ class Probe {
   std::shared_ptr<MainViewController> controller_;
 };
 
+// A fixed list of input devices that never changes.
+class ListedInputDevices : public AudioInputDevices {
+ public:
+  explicit ListedInputDevices(std::vector<std::string> names) : names_(std::move(names)) {}
+  std::vector<std::string> names() override { return names_; }
+  void setChangeHandler(ChangeHandler) override {}
+
+ private:
+  std::vector<std::string> names_;
+};
+
+// Which Input row of the upright settings screen carries the checkmark: the
+// screen is laid out by the app's own classes with `rows` rows in the
+// section, and each row in turn checked is compared with the shot where the
+// checkmarks go. The rows' texts lie outside the region compared.
+std::string checkedInputRow(const Grey& shot, int rows) {
+  const auto dir = std::filesystem::temp_directory_path() /
+                   ("quillon-probe-settings-" + std::to_string(getpid()));
+  platform::RunLoop::currentRunLoop().useManualClock();
+  std::string result = "-";
+  {
+    platform::Preferences preferences(dir.string());
+    std::vector<std::string> names;
+    for (int i = 1; i < rows; ++i) names.push_back("Probe device " + std::to_string(i));
+    FlipsideViewController* settings = nullptr;
+    auto root = std::make_shared<RootViewController>(
+        [&] {
+          return std::make_shared<MainViewController>(
+              [] { return std::make_shared<SilentAudioSource>(); }, &preferences,
+              std::make_shared<ListedInputDevices>(names));
+        },
+        [&] {
+          auto c = std::make_shared<FlipsideViewController>(&preferences);
+          settings = c.get();
+          return c;
+        });
+    root->view();
+    root->toggleView();
+    platform::RunLoop::currentRunLoop().advanceBy(RootViewController::kFlipDuration + 0.1);
+    platform::TableView& table = *settings->tableView();
+    const int section = settings->inputSectionIndex().value_or(-1);
+    if (section < 0 || table.numberOfRowsInSection(section) != rows) {
+      fprintf(stderr, "the settings screen does not lay out %d input rows\n", rows);
+      return result;
+    }
+    std::vector<platform::TableViewCell*> cells;
+    for (int r = 0; r < rows; ++r) cells.push_back(table.cellForRowAtIndexPath({section, r}));
+    const platform::View& top = *root->view();
+    const platform::Point from =
+        cells.front()->convertPointToView({cells.front()->bounds().size.width - 36, 0}, &top);
+    const platform::Point to = cells.back()->convertPointToView(
+        {cells.back()->bounds().size.width - 4, cells.back()->bounds().size.height}, &top);
+    const PixelRect region{static_cast<int>(from.x * kScale), static_cast<int>(from.y * kScale),
+                           static_cast<int>((to.x - from.x) * kScale),
+                           static_cast<int>((to.y - from.y) * kScale)};
+    const auto render = [&] {
+      const int w = static_cast<int>(320 * kScale), h = static_cast<int>(480 * kScale);
+      cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
+      cairo_t* cr = cairo_create(surface);
+      platform::renderViewTree(*root->view(), cr, kScale);
+      cairo_destroy(cr);
+      Grey grey(surface);
+      cairo_surface_destroy(surface);
+      return grey;
+    };
+    double best = std::numeric_limits<double>::infinity();
+    for (int checked = 0; checked <= rows; ++checked) {
+      for (int r = 0; r < rows; ++r) {
+        cells[r]->setAccessoryType(r + 1 == checked
+                                       ? platform::TableViewCellAccessoryType::Checkmark
+                                       : platform::TableViewCellAccessoryType::None);
+      }
+      const double score = difference(shot, render(), region);
+      fprintf(stderr, "  row %d checked: %.2f\n", checked, score);
+      if (score < best) {
+        best = score;
+        result = checked ? std::to_string(checked) : "-";
+      }
+    }
+    // The window draws what the app's classes draw, pixel for pixel, once
+    // the flip is over; anything further off is not the settings at rest.
+    if (best > 1.0) result = "?";
+  }
+  std::filesystem::remove_all(dir);
+  return result;
+}
+
 // The candidate whose render is closest to the shot in the region.
 std::string closest(const Grey& shot, const std::vector<std::string>& candidates,
                     const PixelRect& region, const std::function<Grey(const std::string&)>& draw) {
@@ -174,8 +271,10 @@ std::string closest(const Grey& shot, const std::vector<std::string>& candidates
 
 int main(int argc, char** argv) {
   const std::string command = argc > 1 ? argv[1] : "";
-  if (argc != (command == "mark" ? 4 : 3)) {
-    fprintf(stderr, "usage: %s note|calibration|buttons|letters SHOT.png | mark SHOT.png TUNING\n",
+  if (argc != (command == "mark" || command == "input" ? 4 : 3)) {
+    fprintf(stderr,
+            "usage: %s note|calibration|buttons|letters SHOT.png | mark SHOT.png TUNING"
+            " | input SHOT.png ROWS\n",
             argv[0]);
     return 2;
   }
@@ -186,6 +285,17 @@ int main(int argc, char** argv) {
   }
   Grey shot(png);
   cairo_surface_destroy(png);
+  if (command == "input") {
+    if (shot.width() != kHeight || shot.height() != kWidth) {
+      fprintf(stderr, "the shot is %dx%d, not the upright window %dx%d\n", shot.width(),
+              shot.height(), kHeight, kWidth);
+      return 2;
+    }
+    const int rows = std::atoi(argv[3]);
+    if (rows < 1) return 2;
+    printf("%s\n", checkedInputRow(shot, rows).c_str());
+    return 0;
+  }
   if (shot.width() != kWidth || shot.height() != kHeight) {
     fprintf(stderr, "the shot is %dx%d, not the landscape window %dx%d\n", shot.width(),
             shot.height(), kWidth, kHeight);
