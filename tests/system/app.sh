@@ -11,97 +11,15 @@ CMAKE=$1
 BUILD=$2
 PROBE=$3
 SHOTS=$4
-if [ -z "${DISPLAY:-}" ]; then
-  echo "app.sh: DISPLAY is not set" >&2
-  exit 1
-fi
-if ! pactl info >/dev/null 2>&1; then
-  echo "app.sh: no PulseAudio server (PULSE_SERVER=${PULSE_SERVER:-})" >&2
-  exit 1
-fi
+source "$(dirname "$0")/lib.sh"
 
-WORK=$(mktemp -d)
-PID=""
-cleanup() {
-  if [ -n "$PID" ]; then kill "$PID" 2>/dev/null || true; fi
-  rm -rf "$WORK"
-}
-trap cleanup EXIT
-
-fail() {
-  echo "app.sh: $*" >&2
-  for f in "$WORK"/app*.err; do
-    [ -f "$f" ] && { echo "--- $f" >&2; cat "$f" >&2; }
-  done
-  exit 1
-}
-
-# Installed under a prefix of its own, the app must find its bundle there.
-PREFIX=$WORK/prefix
-"$CMAKE" --install "$BUILD" --prefix "$PREFIX" >"$WORK/install.log" || fail "install failed"
-APP=$PREFIX/bin/quillon
-[ -x "$APP" ] || fail "no $APP"
+install_app "$CMAKE" "$BUILD"
 [ -f "$PREFIX/share/applications/io.github.quillon.Quillon.desktop" ] || fail "no desktop entry"
 [ -f "$PREFIX/share/icons/hicolor/256x256/apps/io.github.quillon.Quillon.png" ] || fail "no icon"
 NOTE=$PREFIX/share/quillon/A2g.caf
 [ -f "$NOTE" ] || fail "no $NOTE"
-export XDG_CONFIG_HOME=$WORK/config
-PREFERENCES=$XDG_CONFIG_HOME/quillon/preferences
 mkdir -p "$SHOTS"
 
-RUN=0
-WID=""
-start_app() {
-  RUN=$((RUN + 1))
-  "$APP" >"$WORK/app$RUN.out" 2>"$WORK/app$RUN.err" &
-  PID=$!
-  WID=$(timeout 10 xdotool search --sync --all --pid "$PID" --name '^Quillon$' | head -1) || true
-  [ -n "$WID" ] || fail "no window (run $RUN)"
-  expect_geometry 960x640
-}
-stop_app() {
-  # How a user quits: Ctrl+Q in the window.
-  xdotool windowfocus --sync "$WID"
-  xdotool key ctrl+q
-  for _ in $(seq 100); do
-    kill -0 "$PID" 2>/dev/null || break
-    sleep 0.1
-  done
-  kill -0 "$PID" 2>/dev/null && fail "Ctrl+Q did not quit"
-  local status=0
-  wait "$PID" || status=$?
-  PID=""
-  [ "$status" -eq 0 ] || fail "exit status $status"
-  if grep -q "Failed to create audio input source" "$WORK/app$RUN.err"; then
-    fail "the app could not listen"
-  fi
-}
-expect_geometry() {
-  for _ in $(seq 100); do
-    xdotool getwindowgeometry "$WID" | grep -q "Geometry: $1\$" && return 0
-    sleep 0.1
-  done
-  fail "window is not $1: $(xdotool getwindowgeometry "$WID")"
-}
-shot() {
-  xwd -id "$WID" -silent | /usr/bin/convert xwd:- "$WORK/$1.png"
-  echo "$WORK/$1.png"
-}
-click() {
-  xdotool mousemove --window "$WID" "$1" "$2" click 1
-}
-probe() {
-  "$PROBE" "$1" "$2" 2>>"$WORK/probe.log"
-}
-# Waits up to 10 s until the command succeeds: the app answers at its own
-# pace, which on a busy machine can be slow.
-wait_until() {
-  for _ in $(seq 100); do
-    "$@" && return 0
-    sleep 0.1
-  done
-  return 1
-}
 # Whether the tuner screen in the window shows $1 note buttons and the
 # calibration read-out $2 (which it does once a flip back is over).
 tuner_shows() {
@@ -112,30 +30,14 @@ tuner_shows() {
 
 # --- First run: tune an A.
 start_app
-sleep 1
-seen=""
-for _ in 1 2 3 4 5 6; do
-  paplay -d nullsink "$NOTE" &
-  PLAYER=$!
-  for _ in $(seq 12); do
-    sleep 0.25
-    s=$(shot tuner)
-    if [ "$(probe note "$s")" = "A" ]; then
-      seen=yes
-      cp "$s" "$SHOTS/tuner-screen.png"
-      break
-    fi
-  done
-  wait "$PLAYER" || true
-  [ -n "$seen" ] && break
-done
-[ -n "$seen" ] || fail "never saw A; last read $(probe note "$(shot tuner)")"
+pluck_until_note "$NOTE" A
+cp "$WORK/tuner.png" "$SHOTS/tuner-screen.png"
 [ "$(probe buttons "$(shot tuner)")" = 6 ] || fail "the guitar's six buttons are not shown"
 
-# --- The settings screen (upright, 2 window pixels a point). The info button
-# of the landscape screen sits at portrait (302, 22): window (916, 604). The
-# screens swap as the flip starts; the window turns halfway through it.
-click 916 604
+# --- The settings screen (upright). The info button of the landscape screen
+# sits at portrait (302, 22), the landscape point (458, 302). The screens
+# swap as the flip starts; the window turns halfway through it.
+click 458 302
 expect_geometry 640x960
 # The window turns halfway through the 1 s flip; let the flip end before the
 # list is scrolled.
@@ -149,7 +51,7 @@ xdotool mousemove --window "$WID" 330 213 mouseup 1
 # portrait (160, 119), above Ukulele, Chromatic and "Your tunings". Events
 # are handled in order, so the click lands on the scrolled list.
 xdotool mousemove --window "$WID" 320 600 click --repeat 15 --delay 20 5
-click 320 238
+click 160 119
 # Each choice is stored as the app handles it.
 wait_until grep -qx "s TargetTuning=banjo" "$PREFERENCES" ||
   fail "banjo not stored: $(cat "$PREFERENCES")"
@@ -159,7 +61,7 @@ sleep 0.5  # only so that the picture shows the end of the scroll
 cp "$(shot settings)" "$SHOTS/settings-screen.png"
 
 # Done, at the right of the bar: portrait (288, 22).
-click 576 44
+click 288 22
 expect_geometry 960x640
 # The window turned for the Done click, so the drag before it has been
 # handled: the stored calibration is its last.
@@ -180,6 +82,7 @@ expect_geometry 640x960
 xdotool key Return
 expect_geometry 960x640
 stop_app
+grep -q "Failed to create audio input source" "$WORK"/app*.log && fail "the app could not listen"
 grep -qx "s TargetTuning=banjo" "$PREFERENCES" || fail "banjo lost"
 grep -qx "i Calibration=$CALIBRATION" "$PREFERENCES" || fail "calibration lost"
 echo "app.sh: ok (A seen, banjo and $CALIBRATION Hz kept)"

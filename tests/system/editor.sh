@@ -12,91 +12,13 @@ CMAKE=$1
 BUILD=$2
 PROBE=$3
 SHOTS=$4
-if [ -z "${DISPLAY:-}" ]; then
-  echo "editor.sh: DISPLAY is not set" >&2
-  exit 1
-fi
-if ! pactl info >/dev/null 2>&1; then
-  echo "editor.sh: no PulseAudio server (PULSE_SERVER=${PULSE_SERVER:-})" >&2
-  exit 1
-fi
+source "$(dirname "$0")/lib.sh"
 
-WORK=$(mktemp -d)
-PID=""
-cleanup() {
-  if [ -n "$PID" ]; then kill "$PID" 2>/dev/null || true; fi
-  rm -rf "$WORK"
-}
-trap cleanup EXIT
-
-fail() {
-  echo "editor.sh: $*" >&2
-  for f in "$WORK"/app*.err; do
-    [ -f "$f" ] && { echo "--- $f" >&2; cat "$f" >&2; }
-  done
-  [ -f "$TUNINGS" ] && { echo "--- $TUNINGS" >&2; cat "$TUNINGS" >&2; }
-  exit 1
-}
-
-PREFIX=$WORK/prefix
-"$CMAKE" --install "$BUILD" --prefix "$PREFIX" >"$WORK/install.log" || fail "install failed"
-APP=$PREFIX/bin/quillon
+install_app "$CMAKE" "$BUILD"
 NOTE=$PREFIX/share/quillon/G2p.caf
 [ -f "$NOTE" ] || fail "no $NOTE"
-export XDG_CONFIG_HOME=$WORK/config
-PREFERENCES=$XDG_CONFIG_HOME/quillon/preferences
-TUNINGS=$XDG_CONFIG_HOME/quillon/tunings
 mkdir -p "$SHOTS"
 
-RUN=0
-WID=""
-start_app() {
-  RUN=$((RUN + 1))
-  "$APP" >"$WORK/app$RUN.out" 2>"$WORK/app$RUN.err" &
-  PID=$!
-  WID=$(timeout 10 xdotool search --sync --all --pid "$PID" --name '^Quillon$' | head -1) || true
-  [ -n "$WID" ] || fail "no window (run $RUN)"
-  expect_geometry 960x640
-  xdotool windowfocus --sync "$WID"
-}
-stop_app() {
-  xdotool windowfocus --sync "$WID"
-  xdotool key ctrl+q
-  for _ in $(seq 100); do
-    kill -0 "$PID" 2>/dev/null || break
-    sleep 0.1
-  done
-  kill -0 "$PID" 2>/dev/null && fail "Ctrl+Q did not quit"
-  local status=0
-  wait "$PID" || status=$?
-  PID=""
-  [ "$status" -eq 0 ] || fail "exit status $status"
-}
-expect_geometry() {
-  for _ in $(seq 100); do
-    xdotool getwindowgeometry "$WID" | grep -q "Geometry: $1\$" && return 0
-    sleep 0.1
-  done
-  fail "window is not $1: $(xdotool getwindowgeometry "$WID")"
-}
-shot() {
-  xwd -id "$WID" -silent | /usr/bin/convert xwd:- "$WORK/$1.png"
-  echo "$WORK/$1.png"
-}
-# Portrait points of the upright screens, at 2 window pixels a point.
-click() {
-  xdotool mousemove --window "$WID" $(($1 * 2)) $(($2 * 2)) click 1
-}
-probe() {
-  "$PROBE" "$1" "$2" 2>>"$WORK/probe.log"
-}
-wait_until() {
-  for _ in $(seq 100); do
-    "$@" && return 0
-    sleep 0.1
-  done
-  return 1
-}
 to_settings() {
   xdotool key i
   expect_geometry 640x960
@@ -149,21 +71,6 @@ strings_shown() { [ "$(probe letters "$(shot tuner)")" = "C G C G C E" ]; }
 wait_until strings_shown || fail "the tuner shows $(probe letters "$(shot tuner)"), not Open C"
 
 # A plucked G2 is named.
-sleep 1
-seen=""
-for _ in 1 2 3 4 5 6; do
-  paplay -d nullsink "$NOTE" &
-  PLAYER=$!
-  for _ in $(seq 12); do
-    sleep 0.25
-    if [ "$(probe note "$(shot tuner)")" = "G" ]; then
-      seen=yes
-      break
-    fi
-  done
-  wait "$PLAYER" || true
-  [ -n "$seen" ] && break
-done
-[ -n "$seen" ] || fail "never saw G; last read $(probe note "$(shot tuner)")"
+pluck_until_note "$NOTE" G
 stop_app
 echo "editor.sh: ok (Open C made, kept, chosen, G2 named)"

@@ -11,40 +11,16 @@ set -euo pipefail
 APP=$1
 PROBE=$2
 PLUCK=$3
-: "${DISPLAY:?needs an X display}"
-: "${PULSE_SERVER:?needs a PulseAudio server with a null sink named nullsink}"
-
-WORK=$(mktemp -d)
-PIDS=()
-cleanup() {
-  for p in "${PIDS[@]}"; do kill "$p" 2>/dev/null || true; done
-  for p in "${PIDS[@]}"; do wait "$p" 2>/dev/null || true; done
-  rm -rf "$WORK"
-}
-trap cleanup EXIT
-fail() {
-  echo "low-string.sh: $*" >&2
-  echo "--- probe log (last shot)" >&2
-  cat "$WORK/probe.log" >&2 || true
-  echo "--- app log" >&2
-  cat "$WORK/app.log" >&2 || true
-  exit 1
-}
+source "$(dirname "$0")/lib.sh"
 
 # Preferences of its own: Drop-D.
-export XDG_CONFIG_HOME=$WORK/config
-mkdir -p "$XDG_CONFIG_HOME/quillon"
-printf 'quillon-preferences 1\ns TargetTuning=dropd\n' >"$XDG_CONFIG_HOME/quillon/preferences"
+mkdir -p "$(dirname "$PREFERENCES")"
+printf 'quillon-preferences 1\ns TargetTuning=dropd\n' >"$PREFERENCES"
 
 # One pluck, ringing on for 20 s.
 "$PLUCK" "$WORK/d2.raw" 73.42 25 20 60
 
-"$APP" >"$WORK/app.log" 2>&1 &
-APP_PID=$!
-PIDS+=($APP_PID)
-WID=$(timeout 10 xdotool search --sync --name '^Quillon$' | head -1) || fail "no window"
-geometry=$(xdotool getwindowgeometry "$WID" | awk '/Geometry/ {print $2}')
-[ "$geometry" = "960x640" ] || fail "window is $geometry, not 960x640 (landscape, scale 2)"
+start_app
 # A new capture stream on an idle null sink gets its first data up to 2 s
 # late; pluck once the app hears.
 sleep 2.5
@@ -56,8 +32,7 @@ low=0
 others=""
 for _ in $(seq 40); do
   sleep 0.3
-  xwd -silent -id "$WID" | /usr/bin/convert xwd:- "$WORK/shot.png"
-  ringed=$("$PROBE" mark "$WORK/shot.png" dropd 2>"$WORK/probe.log")
+  ringed=$(probe mark "$(shot tuner)" dropd)
   if [ -z "$shots" ] && [ "$ringed" = "-" ]; then continue; fi
   shots="$shots $ringed"
   [ "$shots" = " $ringed" ] && continue  # the attack

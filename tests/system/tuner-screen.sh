@@ -6,67 +6,32 @@
 #   tuner-screen.sh QUILLON
 set -euo pipefail
 APP=$1
-: "${DISPLAY:?needs an X display}"
-: "${PULSE_SERVER:?needs a PulseAudio server with a null sink named nullsink}"
+source "$(dirname "$0")/lib.sh"
 
-WORK=$(mktemp -d)
-PIDS=()
-cleanup() {
-  for p in "${PIDS[@]}"; do kill "$p" 2>/dev/null || true; done
-  for p in "${PIDS[@]}"; do wait "$p" 2>/dev/null || true; done
-  rm -rf "$WORK"
-}
-trap cleanup EXIT
-fail() {
-  echo "tuner-screen.sh: $*" >&2
-  echo "--- app log" >&2
-  cat "$WORK/app.log" >&2 || true
-  exit 1
-}
+# The standard guitar at 440 Hz; its D string 12 cents sharp.
+tone d "$(awk 'BEGIN { printf "%.3f", 146.83 * 2 ^ (12 / 1200) }')" nullsink
+start_app
 
-# Preferences of its own: the standard guitar at 440 Hz.
-export XDG_CONFIG_HOME=$WORK/config
-# A triangle wave: odd harmonics, as the analysis expects of a string.
-sox -q -n -r 22050 -c 1 -b 16 -e signed-integer "$WORK/d.raw" \
-  synth 60 triangle "$(awk 'BEGIN { printf "%.3f", 146.83 * 2 ^ (12 / 1200) }')" vol 0.5
-pacat --playback -d nullsink --raw --rate=22050 --channels=1 --format=s16le "$WORK/d.raw" &
-PIDS+=($!)
-
-"$APP" >"$WORK/app.log" 2>&1 &
-PIDS+=($!)
-WID=$(timeout 10 xdotool search --sync --name '^Quillon$' | head -1) || fail "no window"
-geometry=$(xdotool getwindowgeometry "$WID" | awk '/Geometry/ {print $2}')
-[ "$geometry" = "960x640" ] || fail "window is $geometry, not 960x640 (landscape, scale 2)"
-
-shot() { xwd -silent -id "$WID" | /usr/bin/convert xwd:- "$WORK/shot.png"; }
 # "R G B" of the window around landscape point (X, Y) (2 pixels a point):
 # the mean of a 12 x 12-pixel box.
 pixel() {
-  /usr/bin/convert "$WORK/shot.png" -crop "12x12+$(($1 * 2 - 6))+$(($2 * 2 - 6))" +repage \
+  /usr/bin/convert "$WORK/screen.png" -crop "12x12+$(($1 * 2 - 6))+$(($2 * 2 - 6))" +repage \
     -scale '1x1!' -format "%[fx:int(255*r)] %[fx:int(255*g)] %[fx:int(255*b)]" info:
 }
 red() { set -- $(pixel "$1" "$2"); [ "$1" -gt 150 ] && [ "$1" -gt $(($2 + 30)) ]; }
 bright() { set -- $(pixel "$1" "$2"); [ $(($1 + $2 + $3)) -gt 300 ]; }
-click() { xdotool mousemove --window "$WID" $(($1 * 2)) $(($2 * 2)) click 1; }
 # Waits up to 10 s until the auto button's pixel is (is_) or is not (not_)
 # what it was at the start: the app redraws at its own pace, which on a busy
 # machine can be slow.
-auto_is() { shot; [ "$(pixel 440 270)" = "$auto_before" ]; }
-auto_not() { shot; [ "$(pixel 440 270)" != "$auto_before" ]; }
-wait_until() {
-  for _ in $(seq 50); do
-    "$@" && return 0
-    sleep 0.2
-  done
-  return 1
-}
+auto_is() { shot screen >/dev/null; [ "$(pixel 440 270)" = "$auto_before" ]; }
+auto_not() { shot screen >/dev/null; [ "$(pixel 440 270)" != "$auto_before" ]; }
 
 # Light centres on the landscape screen: flat (18, 46), centre (239, 23),
 # sharp (457, 46).
 lit=""
 for _ in $(seq 40); do
   sleep 0.5
-  shot
+  shot screen >/dev/null
   if red 457 46; then lit=yes; break; fi
 done
 [ -n "$lit" ] || fail "the sharp light never came on (sharp light pixel: $(pixel 457 46))"
@@ -87,5 +52,5 @@ click 417 200
 wait_until auto_not || fail "the auto button is still shown in tone mode"
 click 417 200
 wait_until auto_is || fail "the auto button did not come back"
-kill -0 "${PIDS[1]}" || fail "the app died"
+kill -0 "$APP_PID" || fail "the app died"
 echo "ok"
