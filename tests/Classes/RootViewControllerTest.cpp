@@ -96,10 +96,7 @@ class RootViewControllerTest : public TunerScreenFixture {
  protected:
   void SetUp() override {
     TunerScreenFixture::SetUp();
-    preferences->registerDefaults(
-        {{TargetTuningOption, std::string("guitar")}, {CalibrationOption, int64_t{440}}});
-    calibrationValue = 440.0f;
-    selectedTuning = 0;
+    startAsLaunched();
     root = std::make_shared<RootViewController>(
         [this] {
           ++mainMade;

@@ -36,10 +36,7 @@ class TuningEditorTest : public TunerScreenFixture {
  protected:
   void SetUp() override {
     TunerScreenFixture::SetUp();
-    preferences->registerDefaults(
-        {{TargetTuningOption, std::string("guitar")}, {CalibrationOption, int64_t{440}}});
-    calibrationValue = 440.0f;
-    selectedTuning = 0;
+    startAsLaunched();
     fs::create_directories(config / "quillon");
   }
   void TearDown() override {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "Classes/FlipsideViewController.h"
 #include "Classes/MainViewController.h"
 #include "audio/AudioInputDevices.h"
 #include "audio/AudioSource.h"
@@ -114,6 +115,15 @@ class TunerScreenFixture : public ManualRunLoopTest {
     controller.reset();
     sourceRef.reset();
     ManualRunLoopTest::TearDown();
+  }
+
+  // The defaults registered and the settings' shared values reset, as a
+  // fresh run of the program has them.
+  void startAsLaunched() {
+    preferences->registerDefaults(
+        {{TargetTuningOption, std::string("guitar")}, {CalibrationOption, int64_t{440}}});
+    calibrationValue = 440.0f;
+    selectedTuning = 0;
   }
 
   // Makes the controller and loads its view, as the root controller does.
