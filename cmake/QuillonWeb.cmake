@@ -13,4 +13,5 @@ add_compile_options(-msimd128)
 
 add_subdirectory(platform/web)
 add_subdirectory(common)
+add_subdirectory(audio)
 add_subdirectory(tests/web)

@@ -1,12 +1,24 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the browser build and its tests need, beyond
-# what scripts/install-deps.sh installs for the desktop program: Debian's
-# Emscripten (the only WebAssembly toolchain reachable here).
-# Idempotent: packages already present are left alone, and apt is only
-# touched when something is missing.
+# Installs what the browser build and its tests need, beyond what
+# scripts/install-deps.sh installs for the desktop program: Debian's
+# Emscripten (the only WebAssembly toolchain reachable here) and chromium,
+# and puppeteer-core from npm (tests/web/package.json, into
+# tests/web/node_modules), which drives chromium in the browser tests.
+# Idempotent: packages already present are left alone, and apt and npm are
+# only touched when something is missing.
 set -euo pipefail
+cd "$(dirname "$0")/.."
 
-PACKAGES=(emscripten)
+PACKAGES=(emscripten chromium)
+
+install_node_modules() {
+  # The lock file pins every package; a tree installed from it is kept.
+  if ! cmp -s tests/web/package-lock.json tests/web/node_modules/.quillon-lock 2>/dev/null; then
+    echo "install-web-deps: installing puppeteer-core (npm ci)" >&2
+    (cd tests/web && npm ci --no-audit --no-fund --loglevel=error >/dev/null)
+    cp tests/web/package-lock.json tests/web/node_modules/.quillon-lock
+  fi
+}
 
 missing=()
 for p in "${PACKAGES[@]}"; do
@@ -14,8 +26,13 @@ for p in "${PACKAGES[@]}"; do
     missing+=("$p")
   fi
 done
+# npm comes with Node from some sources, and as a package of its own from Debian.
+if ! command -v npm >/dev/null; then
+  missing+=(npm)
+fi
 
 if [ ${#missing[@]} -eq 0 ]; then
+  install_node_modules
   exit 0
 fi
 
@@ -28,3 +45,4 @@ echo "install-web-deps: installing ${missing[*]}" >&2
 export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update -qq
 $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+install_node_modules

@@ -2,11 +2,12 @@
 # Installs what is missing, builds, and runs every test:
 #   1. unit tests                      (build/)
 #   2. system tests on a real PulseAudio server and a real X display (Xvfb)
-#   3. the Debian package: built (build-deb/), unpacked and checked
-#   4. unit tests under AddressSanitizer + UndefinedBehaviorSanitizer (build-asan/)
-#   5. the audio-thread tests under ThreadSanitizer (build-tsan/)
-#   6. each libFuzzer target for QUILLON_FUZZ_SECONDS (default 60) (build-fuzz/)
-# Set QUILLON_QUICK=1 to run only stages 1 to 3.
+#   3. the browser build: its tests under Node, and in headless chromium (build/web/)
+#   4. the Debian package: built (build-deb/), unpacked and checked
+#   5. unit tests under AddressSanitizer + UndefinedBehaviorSanitizer (build-asan/)
+#   6. the audio-thread tests under ThreadSanitizer (build-tsan/)
+#   7. each libFuzzer target for QUILLON_FUZZ_SECONDS (default 60) (build-fuzz/)
+# Set QUILLON_QUICK=1 to run only stages 1 to 4.
 #
 # No test is ever run twice, except those labelled "realtime" (they play or
 # capture real sound or drive a real window, so they depend on the machine
@@ -22,6 +23,7 @@ FUZZ_SECONDS=${QUILLON_FUZZ_SECONDS:-60}
 ATTEMPTS=3
 
 ./scripts/install-deps.sh
+./scripts/install-web-deps.sh
 
 passed=0
 failed=0
@@ -45,16 +47,18 @@ count_package() {  # adds the totals of scripts/check-package.sh's last line
   passed=$((passed + $(sed -E 's/^package: ([0-9]+) passed.*/\1/' <<<"$line")))
   failed=$((failed + $(sed -E 's/.* ([0-9]+) failed$/\1/' <<<"$line")))
 }
-# Runs each realtime test of build/ on its own, up to ATTEMPTS times.
+# Runs each realtime test of build/ that the label options given select
+# (e.g. -L browser) on its own, up to ATTEMPTS times; what a test needs set
+# up first (a fixture) must have been run already.
 run_realtime_tests() {
   local names name pattern attempt log
-  names=$(cd build && ctest -N -L realtime | sed -nE 's/^ *Test +#[0-9]+: //p')
+  names=$(cd build && ctest -N -FS '.*' -L realtime "$@" | sed -nE 's/^ *Test +#[0-9]+: //p')
   while IFS= read -r name; do
     [ -n "$name" ] || continue
     pattern="^$(sed 's/[][\.^$*+?(){}|]/\\&/g' <<<"$name")\$"
     for attempt in $(seq "$ATTEMPTS"); do
       log="$LOGDIR/realtime-$name-$attempt.log"
-      if (cd build && ctest -R "$pattern" --output-on-failure --timeout 600) >"$log" 2>&1; then
+      if (cd build && ctest -R "$pattern" -FS '.*' --output-on-failure --timeout 600) >"$log" 2>&1; then
         if grep -qE '100% tests passed, 0 tests failed out of 1$' "$log"; then
           grep -E '^ *1/1 Test' "$log" || true
           if [ "$attempt" -eq 1 ]; then
@@ -130,11 +134,25 @@ sleep 2
 # System tests that need no real time (none today) run once, like unit tests.
 (cd build && ctest -L system -LE realtime --output-on-failure --timeout 600) 2>&1 | tee "$LOGDIR/system.log" || status=1
 count_ctest "$LOGDIR/system.log"
-run_realtime_tests
+run_realtime_tests -LE browser
 cleanup
 PA_PID="" XVFB_PID="" PACAT_PID=""
 unset PULSE_SERVER DISPLAY
 SERVERS_DIR=$(mktemp -d)
+
+stage "browser build: under Node, and in headless chromium"
+# The build defines these tests only where Emscripten is installed; none
+# would mean the stage tests nothing, which is a failure, not a pass.
+if [ -z "$(cd build && ctest -N -FS '.*' -L browser | sed -nE 's/^ *Test +#[0-9]+: //p')" ]; then
+  echo "FAILED: build/ has no browser tests (is Emscripten installed? see scripts/install-web-deps.sh)"
+  failed=$((failed + 1))
+  status=1
+fi
+# First the build of build/web and the Node tests, once; then each test in
+# chromium on its own, as real-time tests are.
+(cd build && ctest -L web -LE realtime --output-on-failure --timeout 900) 2>&1 | tee "$LOGDIR/web.log" || status=1
+count_ctest "$LOGDIR/web.log"
+run_realtime_tests -L browser
 
 stage "Debian package"
 # Built as a user builds it, then unpacked and checked: dependencies, the

@@ -25,8 +25,10 @@ sox -q -n -r 22050 -c 5 -b 16 -e signed-integer "$WORK/d2.wav" synth 3 \
   sine "$(cents "$d" 2400)" sine "$(awk -v f="$d" 'BEGIN { print 5 * f }')"
 sox -q "$WORK/d2.wav" -c 1 "$WORK/d2.aiff" remix 1v0.02,2v0.25,3v0.2,4v0.12,5v0.08 \
   fade q 0.02 3 2.5 pad 0.3
-# A chromatic F#3, 12 cents flat, recorded at 44.1 kHz (an FFT twice as long).
-sox -q -n -r 44100 -c 1 -b 16 "$WORK/fs3.aiff" synth 2.5 pluck "$(cents 185.0 -12)" pad 0.2
+# A chromatic F#3, 12 cents flat. (At the capture rate, as all three: the
+# native analyser brings any other rate to it with libsamplerate, which the
+# browser build does not have.)
+sox -q -n -r 22050 -c 1 -b 16 "$WORK/fs3.aiff" synth 2.5 pluck "$(cents 185.0 -12)" pad 0.2
 
 status=0
 check() {  # name, sound expected in most passes, analyser options...

@@ -10,4 +10,4 @@ export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
 # Configured every time (a second or two): a target added since the last
 # configuration is otherwise unknown to the build.
 emcmake cmake -S "$SOURCE" -B "$BUILD" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$BUILD" --parallel 2 --target quillon-analyse-wasm quillon-libcxx-compat-check
+cmake --build "$BUILD" --parallel 2 --target quillon-analyse-wasm quillon-libcxx-compat-check quillon-audio-page

@@ -1,14 +1,15 @@
 # The web backend, tested from the native build.
 
-# Its FFT against FFTW, in the unit tests (tests/platform/RealFFTTest.cpp).
+# Its FFT against FFTW, and its resampler, in the unit tests
+# (tests/platform/RealFFTTest.cpp, ResamplerTest.cpp).
 if(TARGET quillon_unit_tests)
-  target_link_libraries(quillon_unit_tests PRIVATE quillon_web_fft)
+  target_link_libraries(quillon_unit_tests PRIVATE quillon_web_fft quillon_web_resampler)
 endif()
 
-# Tests of the browser build under Node (label "web"), only where Emscripten
-# is installed (scripts/install-web-deps.sh). The first builds the web
-# programs into build/web; the others compare them with native ones: the
-# analysis with quillon-analyse, the library stand-ins with the real library.
+# Tests of the browser build (label "web"), only where Emscripten is
+# installed (scripts/install-web-deps.sh). The first builds the web programs
+# into build/web; the Node ones compare them with native ones: the analysis
+# with quillon-analyse, the library stand-ins with the real library.
 find_program(QUILLON_EMCMAKE emcmake)
 find_program(QUILLON_NODE node)
 find_program(QUILLON_SOX sox)
@@ -30,4 +31,15 @@ if(QUILLON_EMCMAKE AND QUILLON_NODE AND QUILLON_SOX AND TARGET quillon-analyse)
             ${web_build}/tests/web/quillon-libcxx-compat-check.js)
   set_tests_properties(web_libcxx_compat PROPERTIES
     LABELS web FIXTURES_REQUIRED web_build TIMEOUT 120)
+
+  # The web backend's sound in headless chromium (tests/web/browser/): a
+  # fake microphone heard and named, and one refused. Real time, as the
+  # system tests that capture are; scripts/test.sh runs them in its browser
+  # stage. Chromium is not looked for: where it is missing they fail.
+  foreach(test microphone refused)
+    add_test(NAME web_browser_${test}
+      COMMAND ${CMAKE_CURRENT_LIST_DIR}/browser.sh ${web_build} ${test})
+    set_tests_properties(web_browser_${test} PROPERTIES
+      LABELS "web;browser;realtime" FIXTURES_REQUIRED web_build TIMEOUT 120)
+  endforeach()
 endif()
