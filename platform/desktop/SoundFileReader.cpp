@@ -1,4 +1,4 @@
-#include "platform/SoundFileReader.h"
+#include "platform/desktop/SoundFileReader.h"
 
 #include <samplerate.h>
 #include <sndfile.h>
