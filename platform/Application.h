@@ -166,6 +166,9 @@ class Application {
   bool openWindow();
   void closeWindow();
   void handleEvent(const void* event);
+  // One turn of a loop that the host calls (the browser, at its animation
+  // frames) instead of one that waits for events.
+  void frame();
   void followFocus();
   // The focused text field when it is on this application's window.
   TextField* focusedFieldOnWindow() const;
