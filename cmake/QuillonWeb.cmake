@@ -1,6 +1,7 @@
 # The browser build, configured with Emscripten's toolchain
-# (`emcmake cmake -S . -B build-web -DCMAKE_BUILD_TYPE=Release`): the whole
-# app on the web backend in platform/web/. None of the desktop libraries is looked for.
+# (`emcmake cmake -S . -B build-web -DCMAKE_BUILD_TYPE=Release`, as
+# scripts/web.sh does): the whole app on the web backend in platform/web/, and
+# the site around it (target quillon_site, cmake/QuillonSite.cmake). None of the desktop libraries is looked for.
 include(cmake/QuillonLayer.cmake)
 include_directories(${CMAKE_SOURCE_DIR})
 
@@ -16,3 +17,4 @@ add_subdirectory(audio)
 add_subdirectory(views)
 add_subdirectory(Classes)
 add_subdirectory(tests/web)
+include(cmake/QuillonSite.cmake)

@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the browser build and its tests need, beyond
 # what scripts/install-deps.sh installs for the desktop program: Debian's
-# Emscripten (the only WebAssembly toolchain reachable here).
+# Emscripten (the only WebAssembly toolchain reachable here), fontTools (cuts
+# the signs the page needs out of DejaVu Sans) and chromium (the page's tests).
 # Idempotent: packages already present are left alone, and apt is only
 # touched when something is missing.
 set -euo pipefail
 
-PACKAGES=(emscripten)
+PACKAGES=(emscripten chromium python3-fonttools)
 
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -94,6 +94,10 @@ var QuillonCanvasLibrary = {
   quillon_canvas_begin_frame__deps: ['$QuillonCanvas'],
   quillon_canvas_begin_frame: function() {
     var canvas = QuillonCanvas.page();
+    // For measurements: when the first picture was begun (ms since navigation).
+    if (Module['quillonFirstPicture'] === undefined) {
+      Module['quillonFirstPicture'] = performance.now();
+    }
     QuillonCanvas.layers.length = 1;
     var ctx = QuillonCanvas.top();
     ctx.setTransform(1, 0, 0, 1, 0, 0);
