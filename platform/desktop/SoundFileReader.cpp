@@ -1,4 +1,4 @@
-#include "platform/desktop/SoundFileReader.h"
+#include "platform/SoundFileReader.h"
 
 #include <samplerate.h>
 #include <sndfile.h>

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/desktop/SoundFileReader.h"
+#include "platform/SoundFileReader.h"
 #include "tests/support/Scoped.h"
 
 namespace {

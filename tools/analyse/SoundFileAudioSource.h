@@ -5,7 +5,7 @@
 
 #include "audio/AudioSource.h"
 #include "platform/RunLoop.h"
-#include "platform/desktop/SoundFileReader.h"
+#include "platform/SoundFileReader.h"
 
 // Replays a sound file of any format, rate and channel count the way the file
 // source replays the tuner's own recordings: every 0.1 s of the current run
