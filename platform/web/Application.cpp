@@ -252,6 +252,8 @@ EM_BOOL onResize(int, const EmscriptenUiEvent*, void* user) {
 }  // namespace
 
 bool Application::openWindow() {
+  // The page's program has no file name of its own ("this.program").
+  setLogProgramName("quillon");
   auto backend = std::make_unique<Backend>();
   quillon_canvas_fit(&backend->cssWidth, &backend->cssHeight, &backend->pixelWidth,
                      &backend->pixelHeight);
