@@ -13,15 +13,13 @@
 #include <emscripten.h>
 #include <emscripten/html5.h>
 
-#include <cctype>
-#include <cmath>
-#include <cstring>
 #include <string>
 
 #include "platform/Log.h"
 #include "platform/Render.h"
 #include "platform/RunLoop.h"
 #include "platform/TextField.h"
+#include "platform/web/BrowserKeys.h"
 #include "platform/web/CanvasGraphicsContext.h"
 
 extern "C" {
@@ -46,55 +44,6 @@ constexpr double kFrameMillis = 33;
 
 constexpr const char* kCanvas = "#quillon";
 
-// A key as the app sees it: printable keys are their unshifted character.
-// The key's own character where it is a letter (any layout), else the US
-// layout's character for the key's place, which is what the desktop gets.
-Key keyForEvent(const EmscriptenKeyboardEvent& e) {
-  const std::string key = e.key, code = e.code;
-  static const struct {
-    const char* name;
-    Key key;
-  } named[] = {{"Backspace", Key::Backspace}, {"Tab", Key::Tab},       {"Enter", Key::Return},
-               {"Escape", Key::Escape},       {"Delete", Key::Delete}, {"ArrowLeft", Key::Left},
-               {"ArrowRight", Key::Right},    {"ArrowUp", Key::Up},    {"ArrowDown", Key::Down},
-               {"Home", Key::Home},           {"End", Key::End},       {"PageUp", Key::PageUp},
-               {"PageDown", Key::PageDown}};
-  for (const auto& n : named) {
-    if (key == n.name) return n.key;
-  }
-  if (key.size() >= 2 && key[0] == 'F' && std::isdigit(static_cast<unsigned char>(key[1]))) {
-    const int f = std::atoi(key.c_str() + 1);
-    if (f >= 1 && f <= 12) return static_cast<Key>(static_cast<int32_t>(Key::F1) + f - 1);
-  }
-  // The number pad's keys are the keys they stand for.
-  if (code.rfind("Numpad", 0) == 0) {
-    const std::string rest = code.substr(6);
-    if (rest.size() == 1 && std::isdigit(static_cast<unsigned char>(rest[0]))) {
-      return keyForCharacter(rest[0]);
-    }
-    if (rest == "Enter") return Key::Return;
-    if (rest == "Add") return keyForCharacter('+');
-    if (rest == "Subtract") return keyForCharacter('-');
-    if (rest == "Decimal") return keyForCharacter('.');
-    if (rest == "Comma") return keyForCharacter(',');
-  }
-  if (code.rfind("Digit", 0) == 0 && code.size() == 6) return keyForCharacter(code[5]);
-  static const struct {
-    const char* code;
-    char c;
-  } places[] = {{"Minus", '-'},      {"Equal", '='},       {"Comma", ','},
-                {"Period", '.'},     {"Slash", '/'},       {"Semicolon", ';'},
-                {"Quote", '\''},     {"BracketLeft", '['}, {"BracketRight", ']'},
-                {"Backslash", '\\'}, {"Backquote", '`'},   {"Space", ' '}};
-  for (const auto& p : places) {
-    if (code == p.code) return keyForCharacter(p.c);
-  }
-  if (key.size() == 1) {
-    return keyForCharacter(static_cast<char>(std::tolower(static_cast<unsigned char>(key[0]))));
-  }
-  return Key::Unknown;
-}
-
 unsigned modifiersForEvent(const EmscriptenKeyboardEvent& e) {
   unsigned m = KeyModifierNone;
   if (e.shiftKey) m |= KeyModifierShift;
@@ -102,17 +51,6 @@ unsigned modifiersForEvent(const EmscriptenKeyboardEvent& e) {
   if (e.altKey) m |= KeyModifierAlt;
   if (e.metaKey) m |= KeyModifierSuper;
   return m;
-}
-
-// The text a key types (a character, not "Enter" or "Shift"), or "".
-std::string typedText(const EmscriptenKeyboardEvent& e) {
-  if (e.ctrlKey || e.altKey || e.metaKey) return "";
-  const std::string key = e.key;
-  // A key name is ASCII letters; a character is one code point of UTF-8.
-  size_t length = 0;
-  const unsigned char lead = key.empty() ? 0 : static_cast<unsigned char>(key[0]);
-  length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
-  return !key.empty() && key.size() == length && lead >= 0x20 ? key : "";
 }
 
 }  // namespace
@@ -229,7 +167,7 @@ EM_BOOL onTouch(int type, const EmscriptenTouchEvent* e, void* user) {
 
 EM_BOOL onKeyDown(int, const EmscriptenKeyboardEvent* e, void* user) {
   Application& a = app(user);
-  const Key key = keyForEvent(*e);
+  const Key key = keyForBrowserKey(e->key, e->code);
   // Typed only into a field that had the focus before the key: the key that
   // opens a field does not type into it (as on the desktop).
   TextField* field = TextField::focusedField();
@@ -238,7 +176,8 @@ EM_BOOL onKeyDown(int, const EmscriptenKeyboardEvent* e, void* user) {
   // and the loop goes on.
   bool used = key != Key::Unknown && a.keyDown(key, modifiersForEvent(*e));
   if (typing) {
-    const std::string text = typedText(*e);
+    const bool command = e->ctrlKey || e->altKey || e->metaKey;
+    const std::string text = command ? "" : textForBrowserKey(e->key);
     if (!text.empty()) used = a.textInput(text) || used;
   }
   return used ? EM_TRUE : EM_FALSE;

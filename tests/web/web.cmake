@@ -1,8 +1,9 @@
 # The web backend, tested from the native build.
 
-# Its FFT against FFTW, in the unit tests (tests/platform/RealFFTTest.cpp).
+# Its FFT against FFTW and its key mapping, in the unit tests
+# (tests/platform/RealFFTTest.cpp, BrowserKeysTest.cpp).
 if(TARGET quillon_unit_tests)
-  target_link_libraries(quillon_unit_tests PRIVATE quillon_web_fft)
+  target_link_libraries(quillon_unit_tests PRIVATE quillon_web_fft quillon_web_keys)
 endif()
 
 # Tests of the browser build under Node (label "web"), only where Emscripten
