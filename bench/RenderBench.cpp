@@ -14,6 +14,7 @@
 #include "platform/Label.h"
 #include "platform/Render.h"
 #include "platform/Window.h"
+#include "platform/desktop/CairoGraphicsContext.h"
 
 using namespace platform;
 

@@ -14,6 +14,7 @@
 #include "platform/Preferences.h"
 #include "platform/Render.h"
 #include "platform/RunLoop.h"
+#include "platform/desktop/CairoGraphicsContext.h"
 #include "views/TunerView.h"
 
 namespace {

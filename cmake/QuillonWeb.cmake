@@ -1,7 +1,7 @@
 # The browser build, configured with Emscripten's toolchain
-# (`emcmake cmake -S . -B build-web -DCMAKE_BUILD_TYPE=Release`): the layers
-# that compile for the browser so far, on the web backend in platform/web/.
-# None of the desktop libraries is looked for.
+# (`emcmake cmake -S . -B build-web -DCMAKE_BUILD_TYPE=Release`, as
+# scripts/web.sh does): the whole app on the web backend in platform/web/, and
+# the site around it (target quillon_site, cmake/QuillonSite.cmake). None of the desktop libraries is looked for.
 include(cmake/QuillonLayer.cmake)
 include_directories(${CMAKE_SOURCE_DIR})
 
@@ -14,4 +14,7 @@ add_compile_options(-msimd128)
 add_subdirectory(platform/web)
 add_subdirectory(common)
 add_subdirectory(audio)
+add_subdirectory(views)
+add_subdirectory(Classes)
 add_subdirectory(tests/web)
+include(cmake/QuillonSite.cmake)

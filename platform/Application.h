@@ -11,6 +11,8 @@
 
 namespace platform {
 
+class TextField;
+
 // Keys as the app sees them: printable keys are their unshifted character
 // ('a', '1', ' ', '-'), the others have their own values.
 enum class Key : int32_t {
@@ -72,13 +74,14 @@ struct ApplicationOptions {
   double scale = 2;
   // A PNG among the bundle resources for the window's icon ("" for none).
   std::string iconName;
-  // Runs on SDL's offscreen video driver: everything works, nothing is shown
-  // (tests and measurements without a display).
+  // Runs without showing a window (the desktop: SDL's offscreen video
+  // driver): everything works, nothing is shown (tests and measurements).
   bool offscreen = false;
 };
 
-// The desktop window and the app loop. The 320 x 480 portrait display (the
-// root `Window` view) is drawn with cairo at the window's pixel density and
+// The window and the app loop (the desktop's on SDL2 and cairo, the browser's
+// on a canvas). The 320 x 480 portrait display (the
+// root `Window` view) is drawn at the window's pixel density and
 // shown turned the way the reader holds it, scaled to fit the window and
 // centred with black bars. Mouse-down is touch-down at the portrait point under
 // the pointer; the wheel goes to the view under the pointer. The loop fires the main run loop's
@@ -88,7 +91,7 @@ struct ApplicationOptions {
 // Keys go first to the text field with the focus (platform/TextField), if it
 // is in this window, then to the key handler; Escape and Ctrl+Q quit when
 // neither took them. Closing the window or SIGTERM quits too. Typed text
-// (SDL's text input, on only while a field has the focus) goes to the field.
+// (on the desktop SDL's text input, on only while a field has the focus) goes to the field.
 // One application exists at a time, on the main thread.
 class Application {
  public:
@@ -158,11 +161,17 @@ class Application {
   uint64_t framesDrawn() const { return framesDrawn_; }
 
  private:
-  struct Sdl;
+  // The backend's window, picture and loop state.
+  struct Backend;
   bool openWindow();
   void closeWindow();
   void handleEvent(const void* event);
+  // One turn of a loop that the host calls (the browser, at its animation
+  // frames) instead of one that waits for events.
+  void frame();
   void followFocus();
+  // The focused text field when it is on this application's window.
+  TextField* focusedFieldOnWindow() const;
   int waitTimeoutMillis() const;
   // Draws a new picture: the whole of it, or only what animations moved.
   void draw(bool whole);
@@ -172,7 +181,7 @@ class Application {
   Orientation orientation_;
   std::string title_;
   KeyHandler keyHandler_;
-  std::unique_ptr<Sdl> sdl_;
+  std::unique_ptr<Backend> backend_;
   // Window size in points while no window is open (for the mapping).
   double windowWidth_ = 0, windowHeight_ = 0;
   bool running_ = false;

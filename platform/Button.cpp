@@ -1,7 +1,5 @@
 #include "platform/Button.h"
 
-#include <cairo.h>
-
 #include <algorithm>
 #include <cmath>
 
@@ -92,34 +90,29 @@ Rect Button::imageRectForContentRect(const Rect& content, Size imageSize) const 
 void Button::drawRect(const Rect&) {
   GraphicsContext* ctx = GraphicsGetCurrentContext();
   if (!ctx) return;
-  cairo_t* cr = ctx->cairo();
   bool dimmed = (!isEnabled() && adjustsWhenDisabled_);
   bool darkened = isHighlighted() && adjustsWhenHighlighted_;
   double alpha = dimmed ? 0.4 : 1.0;
 
   // Darkening is drawn as a group so only the pictures' own pixels darken.
-  if (darkened) cairo_push_group(cr);
+  if (darkened) ctx->beginTransparencyLayer();
   if (!bodyColor_.isClear()) {
     const Rect b = insetRect(bounds(), EdgeInsets{0.5, 0.5, 0.5, 0.5});
     const double r = std::min(6.0, b.size.height / 2);
-    cairo_new_sub_path(cr);
-    cairo_arc(cr, b.maxX() - r, b.minY() + r, r, -M_PI / 2, 0);
-    cairo_arc(cr, b.maxX() - r, b.maxY() - r, r, 0, M_PI / 2);
-    cairo_arc(cr, b.minX() + r, b.maxY() - r, r, M_PI / 2, M_PI);
-    cairo_arc(cr, b.minX() + r, b.minY() + r, r, M_PI, 3 * M_PI / 2);
-    cairo_close_path(cr);
     const Color& c = bodyColor_;
-    cairo_pattern_t* shade = cairo_pattern_create_linear(0, b.minY(), 0, b.maxY());
-    cairo_pattern_add_color_stop_rgba(shade, 0, std::min(1.0, c.red + 0.12),
-                                      std::min(1.0, c.green + 0.12), std::min(1.0, c.blue + 0.12),
-                                      c.alpha * alpha);
-    cairo_pattern_add_color_stop_rgba(shade, 1, c.red, c.green, c.blue, c.alpha * alpha);
-    cairo_set_source(cr, shade);
-    cairo_fill_preserve(cr);
-    cairo_pattern_destroy(shade);
-    cairo_set_source_rgba(cr, 0, 0, 0, 0.7 * alpha);
-    cairo_set_line_width(cr, 1);
-    cairo_stroke(cr);
+    ctx->saveGState();
+    ctx->beginPath();
+    ctx->addRoundedRect(b, r, r);
+    ctx->setFillGradient(
+        Gradient::linear({0, b.minY()}, {0, b.maxY()},
+                         {{0,
+                           {std::min(1.0, c.red + 0.12), std::min(1.0, c.green + 0.12),
+                            std::min(1.0, c.blue + 0.12), c.alpha * alpha}},
+                          {1, {c.red, c.green, c.blue, c.alpha * alpha}}}));
+    ctx->setRGBStrokeColor(0, 0, 0, 0.7 * alpha);
+    ctx->setLineWidth(1);
+    ctx->drawPath(PathDrawingMode::FillStroke);
+    ctx->restoreGState();
   }
   if (auto bg = currentBackgroundImage()) bg->drawInRect(bounds(), alpha);
   Rect content = insetRect(bounds(), insets_);
@@ -134,26 +127,26 @@ void Button::drawRect(const Rect&) {
                 font);
   }
   if (darkened) {
-    cairo_pattern_t* pictures = cairo_pop_group(cr);
-    cairo_set_source(cr, pictures);
-    cairo_paint(cr);
-    cairo_set_source_rgba(cr, 0, 0, 0, 0.35);
-    cairo_mask(cr, pictures);
-    cairo_pattern_destroy(pictures);
+    // Black over the pictures' own pixels only.
+    ctx->saveGState();
+    ctx->setBlendMode(BlendMode::SourceAtop);
+    ctx->setRGBFillColor(0, 0, 0, 0.35);
+    ctx->fillRect(bounds());
+    ctx->restoreGState();
+    ctx->endTransparencyLayer(1.0);
   }
 
   if (isHighlighted() && showsTouch_) {
     // A soft white glow centred on the content, the touch made visible.
     double cx = content.midX(), cy = content.midY();
     double r = std::max(12.0, std::min(bounds().size.width, bounds().size.height) * 0.5 + 6);
-    cairo_pattern_t* glow = cairo_pattern_create_radial(cx, cy, 0, cx, cy, r);
-    cairo_pattern_add_color_stop_rgba(glow, 0, 1, 1, 1, 0.85);
-    cairo_pattern_add_color_stop_rgba(glow, 0.35, 1, 1, 1, 0.45);
-    cairo_pattern_add_color_stop_rgba(glow, 1, 1, 1, 1, 0);
-    cairo_set_source(cr, glow);
-    cairo_arc(cr, cx, cy, r, 0, 2 * M_PI);
-    cairo_fill(cr);
-    cairo_pattern_destroy(glow);
+    ctx->saveGState();
+    ctx->setFillGradient(Gradient::radial(
+        {cx, cy}, 0, r, {{0, {1, 1, 1, 0.85}}, {0.35, {1, 1, 1, 0.45}}, {1, {1, 1, 1, 0}}}));
+    ctx->beginPath();
+    ctx->addArc(cx, cy, r, 0, 2 * M_PI);
+    ctx->fillPath();
+    ctx->restoreGState();
   }
 }
 

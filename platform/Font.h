@@ -1,21 +1,20 @@
 #pragma once
 
-#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
 
 #include "platform/Geometry.h"
 
-typedef struct _cairo_font_face cairo_font_face_t;
-typedef struct _cairo cairo_t;
-
 namespace platform {
 
-// A font by family name and point size, resolved by fontconfig ("Helvetica"
-// becomes the metric-compatible Liberation Sans). Characters the face has no
-// glyph for (the music signs ♯ and ♭ in Liberation Sans) are measured and
-// drawn in DejaVu Sans of the same weight and size.
+class GraphicsContext;
+
+// A font by family name and point size. "Helvetica" is the metric-compatible
+// Liberation Sans; characters the face has no glyph for (the music signs ♯
+// and ♭ in Liberation Sans) are measured and drawn in DejaVu Sans of the same
+// weight and size. The backend finds the faces (fontconfig on the desktop,
+// the fonts served with the page in the browser).
 class Font {
  public:
   static std::shared_ptr<Font> fontWithName(const std::string& name, double pointSize);
@@ -40,27 +39,21 @@ class Font {
   // The ink of the text's glyphs, relative to the start of its baseline (y
   // negative above it).
   Rect inkBoundsOfText(std::string_view text) const;
-  // Draws the text with its baseline starting at (x, y) of `cr`'s current
-  // source; returns the advance.
-  double showText(cairo_t* cr, std::string_view text, double x, double y) const;
+  // Draws the text into `ctx` in its fill colour, with its baseline
+  // starting at (x, y); returns the advance.
+  double showText(GraphicsContext& ctx, std::string_view text, double x, double y) const;
 
-  cairo_font_face_t* cairoFace() const { return face_; }
+  // The backend's faces for this font.
+  struct Faces;
+  const Faces& faces() const { return *faces_; }
 
  private:
-  // Whether the face has its own glyph for the character (ASCII always).
-  bool hasGlyph(char32_t c) const;
-  // Calls run(face, bytes) for each stretch of the text one face draws.
-  template <class Run>
-  void forEachRun(std::string_view text, Run run) const;
-
   std::string family_;
   bool bold_;
   double pointSize_;
   double ascender_ = 0;
   double descender_ = 0;
-  cairo_font_face_t* face_ = nullptr;
-  cairo_font_face_t* fallback_ = nullptr;
-  mutable std::map<char32_t, bool> hasGlyph_;
+  std::unique_ptr<Faces> faces_;
 };
 
 // Text measuring and drawing, as the screens call them on strings. The point is

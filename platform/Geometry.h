@@ -48,4 +48,22 @@ inline Rect insetRect(const Rect& r, const EdgeInsets& e) {
                   r.size.height - e.top - e.bottom);
 }
 
+// A 2-D affine map: x' = a x + c y + tx, y' = b x + d y + ty.
+struct AffineTransform {
+  double a = 1, b = 0, c = 0, d = 1, tx = 0, ty = 0;
+};
+
+inline AffineTransform AffineTransformMakeTranslation(double tx, double ty) {
+  return AffineTransform{1, 0, 0, 1, tx, ty};
+}
+// t1 then t2: the point goes through t1 first.
+inline AffineTransform AffineTransformConcat(const AffineTransform& t1, const AffineTransform& t2) {
+  return AffineTransform{t1.a * t2.a + t1.b * t2.c,           t1.a * t2.b + t1.b * t2.d,
+                         t1.c * t2.a + t1.d * t2.c,           t1.c * t2.b + t1.d * t2.d,
+                         t1.tx * t2.a + t1.ty * t2.c + t2.tx, t1.tx * t2.b + t1.ty * t2.d + t2.ty};
+}
+inline Point PointApplyAffineTransform(Point p, const AffineTransform& t) {
+  return Point{t.a * p.x + t.c * p.y + t.tx, t.b * p.x + t.d * p.y + t.ty};
+}
+
 }  // namespace platform

@@ -1,12 +1,6 @@
 #include "platform/Image.h"
 
-#include <cairo.h>
-
 #include <map>
-
-#include "platform/Bundle.h"
-#include "platform/GraphicsContext.h"
-#include "platform/Log.h"
 
 namespace platform {
 
@@ -15,39 +9,10 @@ std::map<std::string, std::shared_ptr<Image>>& cache() {
   static std::map<std::string, std::shared_ptr<Image>> images;
   return images;
 }
-
-cairo_surface_t* loadPNG(const std::string& path) {
-  cairo_surface_t* s = cairo_image_surface_create_from_png(path.c_str());
-  if (cairo_surface_status(s) != CAIRO_STATUS_SUCCESS) {
-    cairo_surface_destroy(s);
-    return nullptr;
-  }
-  return s;
-}
-
-cairo_surface_t* loadResource(const std::string& base, const std::string& ext) {
-  auto path = Bundle::mainBundle().pathForResource(base, ext);
-  if (!path) return nullptr;
-  cairo_surface_t* s = loadPNG(*path);
-  if (!s) Log("cannot read image %s", path->c_str());
-  return s;
-}
 }  // namespace
 
-Image::Image(cairo_surface_t* oneX, cairo_surface_t* twoX) : oneX_(oneX), twoX_(twoX) {
-  if (oneX_) {
-    size_ = Size{static_cast<double>(cairo_image_surface_get_width(oneX_)),
-                 static_cast<double>(cairo_image_surface_get_height(oneX_))};
-  } else if (twoX_) {
-    size_ = Size{cairo_image_surface_get_width(twoX_) / 2.0,
-                 cairo_image_surface_get_height(twoX_) / 2.0};
-  }
-}
-
-Image::~Image() {
-  if (oneX_) cairo_surface_destroy(oneX_);
-  if (twoX_) cairo_surface_destroy(twoX_);
-}
+Image::Image(std::shared_ptr<Bitmap> oneX, std::shared_ptr<Bitmap> twoX, Size size)
+    : oneX_(std::move(oneX)), twoX_(std::move(twoX)), size_(size) {}
 
 std::shared_ptr<Image> Image::imageNamed(const std::string& name) {
   auto found = cache().find(name);
@@ -57,10 +22,13 @@ std::shared_ptr<Image> Image::imageNamed(const std::string& name) {
     base = name.substr(0, dot);
     ext = name.substr(dot + 1);
   }
-  cairo_surface_t* one = loadResource(base, ext);
-  cairo_surface_t* two = loadResource(base + "@2x", ext);
+  int w1 = 0, h1 = 0, w2 = 0, h2 = 0;
+  auto one = loadBitmap(base + "." + ext, &w1, &h1);
+  auto two = loadBitmap(base + "@2x." + ext, &w2, &h2);
   if (!one && !two) return nullptr;  // not cached: a later build may add it
-  auto image = std::make_shared<Image>(one, two);
+  const Size size =
+      one ? Size{static_cast<double>(w1), static_cast<double>(h1)} : Size{w2 / 2.0, h2 / 2.0};
+  auto image = std::make_shared<Image>(std::move(one), std::move(two), size);
   cache()[name] = image;
   return image;
 }
@@ -69,28 +37,11 @@ void Image::clearCache() {
   cache().clear();
 }
 
-cairo_surface_t* Image::surfaceForScale(double deviceScale, double* pixelsPerPoint) const {
-  bool wantTwo = deviceScale > 1.0;
-  cairo_surface_t* s = (wantTwo && twoX_) || !oneX_ ? twoX_ : oneX_;
-  if (pixelsPerPoint) *pixelsPerPoint = s == twoX_ ? 2.0 : 1.0;
-  return s;
-}
-
-void Image::drawInRect(const Rect& rect, double alpha) const {
-  GraphicsContext* ctx = GraphicsGetCurrentContext();
-  if (!ctx || rect.isEmpty() || size_.width <= 0 || size_.height <= 0) return;
-  double ppp = 1;
-  cairo_surface_t* s = surfaceForScale(ctx->deviceScale(), &ppp);
-  if (!s) return;
-  cairo_t* cr = ctx->cairo();
-  cairo_save(cr);
-  cairo_new_path(cr);
-  cairo_translate(cr, rect.origin.x, rect.origin.y);
-  cairo_scale(cr, rect.size.width / (size_.width * ppp), rect.size.height / (size_.height * ppp));
-  cairo_set_source_surface(cr, s, 0, 0);
-  cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
-  cairo_paint_with_alpha(cr, alpha);
-  cairo_restore(cr);
+const Image::Bitmap* Image::bitmapForScale(double deviceScale, double* pixelsPerPoint) const {
+  const bool wantTwo = deviceScale > 1.0;
+  const Bitmap* b = (wantTwo && twoX_) || !oneX_ ? twoX_.get() : oneX_.get();
+  if (pixelsPerPoint) *pixelsPerPoint = b == twoX_.get() ? 2.0 : 1.0;
+  return b;
 }
 
 }  // namespace platform

@@ -5,8 +5,6 @@
 
 #include "platform/Geometry.h"
 
-typedef struct _cairo_surface cairo_surface_t;
-
 namespace platform {
 
 // A bundle image. A file "name.png" may come with "name@2x.png" at twice the
@@ -19,8 +17,11 @@ class Image {
   // Forgets the cache (tests switch bundles).
   static void clearCache();
 
-  Image(cairo_surface_t* oneX, cairo_surface_t* twoX);
-  ~Image();
+  // A picture decoded by the backend.
+  struct Bitmap;
+  // The pictures (either may be null) and the size in points.
+  Image(std::shared_ptr<Bitmap> oneX, std::shared_ptr<Bitmap> twoX, Size size);
+  ~Image() = default;
   Image(const Image&) = delete;
   Image& operator=(const Image&) = delete;
 
@@ -32,11 +33,15 @@ class Image {
   void drawAtPoint(Point p, double alpha = 1.0) const { drawInRect(Rect{p, size_}, alpha); }
 
   // The picture for a device scale, and its pixels per point.
-  cairo_surface_t* surfaceForScale(double deviceScale, double* pixelsPerPoint) const;
+  const Bitmap* bitmapForScale(double deviceScale, double* pixelsPerPoint) const;
 
  private:
-  cairo_surface_t* oneX_;
-  cairo_surface_t* twoX_;
+  // The backend reads a picture of the bundle ("Needle@2x.png"), and its size
+  // in pixels; null when there is none or it cannot be read.
+  static std::shared_ptr<Bitmap> loadBitmap(const std::string& fileName, int* width, int* height);
+
+  std::shared_ptr<Bitmap> oneX_;
+  std::shared_ptr<Bitmap> twoX_;
   Size size_;
 };
 

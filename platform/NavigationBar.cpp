@@ -1,7 +1,5 @@
 #include "platform/NavigationBar.h"
 
-#include <cairo.h>
-
 #include <cmath>
 
 #include "platform/GraphicsContext.h"
@@ -45,23 +43,17 @@ double buttonWidth(const Button& button) {
 }
 
 // A button's rounded body, shaded from `top` to `bottom`.
-void drawPill(cairo_t* cr, const Rect& f, const Color& top, const Color& bottom) {
-  const double r = 5;
-  cairo_new_sub_path(cr);
-  cairo_arc(cr, f.maxX() - r, f.minY() + r, r, -M_PI / 2, 0);
-  cairo_arc(cr, f.maxX() - r, f.maxY() - r, r, 0, M_PI / 2);
-  cairo_arc(cr, f.minX() + r, f.maxY() - r, r, M_PI / 2, M_PI);
-  cairo_arc(cr, f.minX() + r, f.minY() + r, r, M_PI, 3 * M_PI / 2);
-  cairo_close_path(cr);
-  cairo_pattern_t* pill = cairo_pattern_create_linear(0, f.minY(), 0, f.maxY());
-  cairo_pattern_add_color_stop_rgb(pill, 0, top.red, top.green, top.blue);
-  cairo_pattern_add_color_stop_rgb(pill, 1, bottom.red, bottom.green, bottom.blue);
-  cairo_set_source(cr, pill);
-  cairo_fill_preserve(cr);
-  cairo_pattern_destroy(pill);
-  cairo_set_source_rgba(cr, 0, 0, 0, 0.8);
-  cairo_set_line_width(cr, 1);
-  cairo_stroke(cr);
+void drawPill(GraphicsContext& ctx, const Rect& f, const Color& top, const Color& bottom) {
+  ctx.saveGState();
+  ctx.beginPath();
+  ctx.addRoundedRect(f, 5, 5);
+  ctx.setFillGradient(Gradient::linear(
+      {0, f.minY()}, {0, f.maxY()},
+      {{0, {top.red, top.green, top.blue, 1}}, {1, {bottom.red, bottom.green, bottom.blue, 1}}}));
+  ctx.setRGBStrokeColor(0, 0, 0, 0.8);
+  ctx.setLineWidth(1);
+  ctx.drawPath(PathDrawingMode::FillStroke);
+  ctx.restoreGState();
 }
 }  // namespace
 
@@ -98,26 +90,24 @@ void NavigationBar::layoutSubviews() {
 void NavigationBar::drawRect(const Rect&) {
   GraphicsContext* ctx = GraphicsGetCurrentContext();
   if (!ctx) return;
-  cairo_t* cr = ctx->cairo();
   Rect b = bounds();
   bool black = style_ != BarStyle::Default;
-  cairo_pattern_t* g = cairo_pattern_create_linear(0, 0, 0, b.size.height);
+  const Point top{0, 0}, bottom{0, b.size.height};
+  ctx->saveGState();
   if (black) {
-    cairo_pattern_add_color_stop_rgb(g, 0, 0.22, 0.22, 0.23);
-    cairo_pattern_add_color_stop_rgb(g, 0.5, 0.08, 0.08, 0.09);
-    cairo_pattern_add_color_stop_rgb(g, 0.5, 0.02, 0.02, 0.02);
-    cairo_pattern_add_color_stop_rgb(g, 1, 0.0, 0.0, 0.0);
+    ctx->setFillGradient(Gradient::linear(top, bottom,
+                                          {{0, {0.22, 0.22, 0.23, 1}},
+                                           {0.5, {0.08, 0.08, 0.09, 1}},
+                                           {0.5, {0.02, 0.02, 0.02, 1}},
+                                           {1, {0.0, 0.0, 0.0, 1}}}));
   } else {
-    cairo_pattern_add_color_stop_rgb(g, 0, 0.55, 0.62, 0.72);
-    cairo_pattern_add_color_stop_rgb(g, 1, 0.35, 0.42, 0.54);
+    ctx->setFillGradient(
+        Gradient::linear(top, bottom, {{0, {0.55, 0.62, 0.72, 1}}, {1, {0.35, 0.42, 0.54, 1}}}));
   }
-  cairo_set_source(cr, g);
-  cairo_rectangle(cr, 0, 0, b.size.width, b.size.height);
-  cairo_fill(cr);
-  cairo_pattern_destroy(g);
-  cairo_set_source_rgba(cr, 0, 0, 0, 1);
-  cairo_rectangle(cr, 0, b.size.height - 1, b.size.width, 1);
-  cairo_fill(cr);
+  ctx->fillRect(RectMake(0, 0, b.size.width, b.size.height));
+  ctx->setRGBFillColor(0, 0, 0, 1);
+  ctx->fillRect(RectMake(0, b.size.height - 1, b.size.width, 1));
+  ctx->restoreGState();
 
   if (NavigationItem* top = topItem()) {
     auto font = Font::boldSystemFontOfSize(20);
@@ -130,9 +120,9 @@ void NavigationBar::drawRect(const Rect&) {
   }
   // The right button (Done, Save) lit, the left one (Cancel) plain.
   if (rightButton_)
-    drawPill(cr, rightButton_->frame(), Color{0.96, 0.64, 0.20, 1}, Color{0.74, 0.42, 0.08, 1});
+    drawPill(*ctx, rightButton_->frame(), Color{0.96, 0.64, 0.20, 1}, Color{0.74, 0.42, 0.08, 1});
   if (leftButton_)
-    drawPill(cr, leftButton_->frame(), Color{0.36, 0.37, 0.40, 1}, Color{0.18, 0.19, 0.21, 1});
+    drawPill(*ctx, leftButton_->frame(), Color{0.36, 0.37, 0.40, 1}, Color{0.18, 0.19, 0.21, 1});
 }
 
 }  // namespace platform

@@ -1,7 +1,5 @@
 #include "platform/Render.h"
 
-#include <cairo.h>
-
 #include <algorithm>
 #include <cmath>
 
@@ -10,13 +8,14 @@
 namespace platform {
 
 namespace {
-void renderView(View& v, cairo_t* cr, double scale, bool isRoot);
+void renderView(View& v, GraphicsContext& ctx, bool isRoot);
 
 // Paints `face` (drawn over 0..size) turned by `angle` about its vertical
 // centre line, seen in perspective: vertical strips, each narrowed and
 // scaled by its depth. From the right, the right edge comes towards the
 // viewer; from the left, the left edge.
-void paintTurnedFace(cairo_t* cr, cairo_pattern_t* face, Size size, double angle, bool fromRight) {
+void paintTurnedFace(GraphicsContext& ctx, const GraphicsContext::Picture& face, Size size,
+                     double angle, bool fromRight) {
   const int kStrips = 48;
   const double w = size.width, h = size.height, cx = w / 2, cy = h / 2;
   const double eye = 2.5 * std::max(w, 1.0);  // viewing distance
@@ -33,44 +32,40 @@ void paintTurnedFace(cairo_t* cr, cairo_pattern_t* face, Size size, double angle
     project(u0, &x0, &z0);
     project(u1, &x1, &z1);
     double zoom = 0.5 * (z0 + z1);
-    cairo_save(cr);
+    ctx.saveGState();
     // Overlap each strip slightly so no seams show between them.
-    cairo_rectangle(cr, x0 - 0.25, cy - zoom * cy - 1, x1 - x0 + 0.5, zoom * h + 2);
-    cairo_clip(cr);
-    cairo_translate(cr, x0, cy);
-    cairo_scale(cr, (x1 - x0) / (u1 - u0), zoom);
-    cairo_translate(cr, -(u0 + cx), -cy);
-    cairo_set_source(cr, face);
-    cairo_paint(cr);
-    cairo_restore(cr);
+    ctx.clipToRect(RectMake(x0 - 0.25, cy - zoom * cy - 1, x1 - x0 + 0.5, zoom * h + 2));
+    ctx.translateCTM(x0, cy);
+    ctx.scaleCTM((x1 - x0) / (u1 - u0), zoom);
+    ctx.translateCTM(-(u0 + cx), -cy);
+    ctx.drawPicture(face);
+    ctx.restoreGState();
   }
 }
 
-void renderSubviews(const std::vector<std::shared_ptr<View>>& subviews, cairo_t* cr, double scale) {
+void renderSubviews(const std::vector<std::shared_ptr<View>>& subviews, GraphicsContext& ctx) {
   // Copy: drawing must not be disturbed by a view changing the list.
   auto list = subviews;
-  for (auto& s : list) renderView(*s, cr, scale, false);
+  for (auto& s : list) renderView(*s, ctx, false);
 }
 
-void renderView(View& v, cairo_t* cr, double scale, bool isRoot) {
+void renderView(View& v, GraphicsContext& ctx, bool isRoot) {
   if (v.isHidden()) return;
   double alpha = v.presentationAlpha();
   if (alpha <= 0.002) return;
   Rect b = v.bounds();
-  cairo_save(cr);
+  ctx.saveGState();
   if (!isRoot) {
-    cairo_translate(cr, v.center().x, v.center().y);
+    ctx.translateCTM(v.center().x, v.center().y);
     Transform3D t = v.presentationTransform();
     if (!Transform3DIsIdentity(t)) {
-      cairo_matrix_t m;
-      cairo_matrix_init(&m, t.m11, t.m12, t.m21, t.m22, t.m41, t.m42);
       if (std::abs(t.m11 * t.m22 - t.m12 * t.m21) < 1e-9) {
-        cairo_restore(cr);
+        ctx.restoreGState();
         return;  // turned edge-on: nothing to see
       }
-      cairo_transform(cr, &m);
+      ctx.concatCTM(AffineTransform{t.m11, t.m12, t.m21, t.m22, t.m41, t.m42});
     }
-    cairo_translate(cr, -b.size.width * 0.5, -b.size.height * 0.5);
+    ctx.translateCTM(-b.size.width * 0.5, -b.size.height * 0.5);
   }
 
   // A flip turns the view over about its vertical centre line: the old face
@@ -81,7 +76,7 @@ void renderView(View& v, cairo_t* cr, double scale, bool isRoot) {
     Nanos now = RunLoop::currentRunLoop().now();
     double t = static_cast<double>(now - flip->start) / static_cast<double>(flip->duration);
     flipProgress = animationCurveValue(AnimationCurve::EaseInOut, std::clamp(t, 0.0, 1.0));
-    cairo_push_group(cr);
+    ctx.beginTransparencyLayer();
   }
 
   bool group = alpha < 0.999;
@@ -89,67 +84,57 @@ void renderView(View& v, cairo_t* cr, double scale, bool isRoot) {
   // be clipped there, which also keeps its alpha group as small as the view.
   bool leaf = v.subviews().empty() && !flip;
   if (leaf || v.clipsToBounds()) {
-    cairo_rectangle(cr, 0, 0, b.size.width, b.size.height);
-    cairo_clip(cr);
+    ctx.clipToRect(RectMake(0, 0, b.size.width, b.size.height));
   }
-  if (group) cairo_push_group(cr);
+  if (group) ctx.beginTransparencyLayer();
   Color bg = v.backgroundColor();
   if (!bg.isClear()) {
-    cairo_set_source_rgba(cr, bg.red, bg.green, bg.blue, bg.alpha);
-    cairo_rectangle(cr, 0, 0, b.size.width, b.size.height);
-    cairo_fill(cr);
+    ctx.setFillColor(bg);
+    ctx.fillRect(RectMake(0, 0, b.size.width, b.size.height));
   }
   // The view's own drawing and its subviews are in its bounds' coordinates,
   // whose origin is at the top-left corner.
-  cairo_save(cr);
-  cairo_translate(cr, -b.origin.x, -b.origin.y);
+  ctx.saveGState();
+  ctx.translateCTM(-b.origin.x, -b.origin.y);
   {
-    cairo_save(cr);
-    GraphicsContext ctx(cr, scale);
+    ctx.saveGState();
     GraphicsContextScope scope(&ctx);
     v.drawRect(b);
-    cairo_new_path(cr);
-    cairo_restore(cr);
+    ctx.beginPath();
+    ctx.restoreGState();
   }
   if (flip && flipProgress < 0.5)
-    renderSubviews(flip->before, cr, scale);
+    renderSubviews(flip->before, ctx);
   else
-    renderSubviews(v.subviews(), cr, scale);
-  cairo_restore(cr);
+    renderSubviews(v.subviews(), ctx);
+  ctx.restoreGState();
   if (flip) {
     // Shade the turning face a little as it goes edge-on.
-    cairo_set_source_rgba(cr, 0, 0, 0, 0.5 * std::sin(flipProgress * M_PI));
-    cairo_rectangle(cr, 0, 0, b.size.width, b.size.height);
-    cairo_fill(cr);
+    ctx.setRGBFillColor(0, 0, 0, 0.5 * std::sin(flipProgress * M_PI));
+    ctx.fillRect(RectMake(0, 0, b.size.width, b.size.height));
   }
-  if (group) {
-    cairo_pop_group_to_source(cr);
-    cairo_paint_with_alpha(cr, alpha);
-  }
+  if (group) ctx.endTransparencyLayer(alpha);
   if (flip) {
-    cairo_pattern_t* face = cairo_pop_group(cr);
+    auto face = ctx.endTransparencyLayerAsPicture();
     // First half: the old face turns from 0 to a quarter; second half: the
     // new face (the card's back) turns from minus a quarter to 0.
     double angle = flipProgress < 0.5 ? flipProgress * M_PI : (flipProgress - 1) * M_PI;
-    paintTurnedFace(cr, face, b.size, angle, flip->kind == AnimationTransition::FlipFromRight);
-    cairo_pattern_destroy(face);
+    paintTurnedFace(ctx, *face, b.size, angle, flip->kind == AnimationTransition::FlipFromRight);
   }
-  cairo_restore(cr);
+  ctx.restoreGState();
 }
 // Maps a non-root view's coordinates to its superview's, as renderView
 // places it: about its centre, turned by its presentation transform.
-cairo_matrix_t viewToSuperview(const View& v) {
-  cairo_matrix_t m;
-  cairo_matrix_init_translate(&m, v.center().x, v.center().y);
+AffineTransform viewToSuperview(const View& v) {
+  AffineTransform m = AffineTransformMakeTranslation(v.center().x, v.center().y);
   Transform3D t = v.presentationTransform();
   if (!Transform3DIsIdentity(t)) {
-    cairo_matrix_t turn;
-    cairo_matrix_init(&turn, t.m11, t.m12, t.m21, t.m22, t.m41, t.m42);
-    cairo_matrix_multiply(&m, &turn, &m);
+    m = AffineTransformConcat(AffineTransform{t.m11, t.m12, t.m21, t.m22, t.m41, t.m42}, m);
   }
   Rect b = v.bounds();
-  cairo_matrix_translate(&m, -b.size.width * 0.5 - b.origin.x, -b.size.height * 0.5 - b.origin.y);
-  return m;
+  return AffineTransformConcat(AffineTransformMakeTranslation(-b.size.width * 0.5 - b.origin.x,
+                                                              -b.size.height * 0.5 - b.origin.y),
+                               m);
 }
 
 struct Extent {
@@ -169,34 +154,29 @@ bool drawnAtAll(const View& v) {
 // Adds the corners of `v` and of every visible subview below it, mapped by
 // `toRoot` (v's coordinates to the root's); a view that clips its subviews
 // holds them all.
-void addSubtreeExtent(const View& v, const cairo_matrix_t& toRoot, Extent& extent) {
+void addSubtreeExtent(const View& v, const AffineTransform& toRoot, Extent& extent) {
   if (!drawnAtAll(v)) return;
   Rect b = v.bounds();
   const double xs[] = {b.minX(), b.maxX()}, ys[] = {b.minY(), b.maxY()};
   for (double x : xs) {
     for (double y : ys) {
-      double px = x, py = y;
-      cairo_matrix_transform_point(&toRoot, &px, &py);
-      extent.add(px, py);
+      const Point p = PointApplyAffineTransform(PointMake(x, y), toRoot);
+      extent.add(p.x, p.y);
     }
   }
   if (v.clipsToBounds()) return;
   for (const auto& sub : v.subviews()) {
-    cairo_matrix_t m = viewToSuperview(*sub);
-    cairo_matrix_multiply(&m, &m, &toRoot);
-    addSubtreeExtent(*sub, m, extent);
+    addSubtreeExtent(*sub, AffineTransformConcat(viewToSuperview(*sub), toRoot), extent);
   }
 }
 }  // namespace
 
 Rect renderedExtentInRoot(const View& view, const View& root) {
-  cairo_matrix_t toRoot;
-  cairo_matrix_init_identity(&toRoot);
+  AffineTransform toRoot;
   const View* v = &view;
   for (; v && v != &root; v = v->superview()) {
     if (!drawnAtAll(*v)) return Rect{};
-    cairo_matrix_t m = viewToSuperview(*v);
-    cairo_matrix_multiply(&toRoot, &toRoot, &m);
+    toRoot = AffineTransformConcat(toRoot, viewToSuperview(*v));
   }
   if (v != &root || !drawnAtAll(root)) return Rect{};
   Extent extent;
@@ -205,11 +185,11 @@ Rect renderedExtentInRoot(const View& view, const View& root) {
   return RectMake(extent.minX, extent.minY, extent.maxX - extent.minX, extent.maxY - extent.minY);
 }
 
-void renderViewTree(View& root, cairo_t* cr, double scale) {
-  cairo_save(cr);
-  cairo_scale(cr, scale, scale);
-  renderView(root, cr, scale, true);
-  cairo_restore(cr);
+void renderViewTree(View& root, GraphicsContext& ctx) {
+  ctx.saveGState();
+  ctx.scaleCTM(ctx.deviceScale(), ctx.deviceScale());
+  renderView(root, ctx, true);
+  ctx.restoreGState();
 }
 
 }  // namespace platform

@@ -1,7 +1,5 @@
 #include "platform/Slider.h"
 
-#include <cairo.h>
-
 #include <algorithm>
 #include <cmath>
 
@@ -77,33 +75,31 @@ void Slider::touchesEnded(Point p) {
 void Slider::drawRect(const Rect&) {
   GraphicsContext* ctx = GraphicsGetCurrentContext();
   if (!ctx) return;
-  cairo_t* cr = ctx->cairo();
   Rect b = bounds();
   double cy = b.size.height * 0.5;
   double x0 = kThumbRadius, x1 = b.size.width - kThumbRadius, tx = thumbCenterX();
-  cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
-  cairo_set_line_width(cr, 5);
+  ctx->saveGState();
+  ctx->setLineCap(LineCap::Round);
+  ctx->setLineWidth(5);
   // Track: lit amber to the left of the thumb, dark to the right.
-  cairo_set_source_rgb(cr, 0.08, 0.08, 0.09);
-  cairo_move_to(cr, x0, cy);
-  cairo_line_to(cr, x1, cy);
-  cairo_stroke(cr);
-  cairo_set_line_width(cr, 3);
-  cairo_set_source_rgb(cr, 0.95, 0.66, 0.22);
-  cairo_move_to(cr, x0, cy);
-  cairo_line_to(cr, tx, cy);
-  cairo_stroke(cr);
+  ctx->setRGBStrokeColor(0.08, 0.08, 0.09, 1);
+  ctx->beginPath();
+  ctx->moveToPoint(x0, cy);
+  ctx->addLineToPoint(x1, cy);
+  ctx->strokePath();
+  ctx->setLineWidth(3);
+  ctx->setRGBStrokeColor(0.95, 0.66, 0.22, 1);
+  ctx->moveToPoint(x0, cy);
+  ctx->addLineToPoint(tx, cy);
+  ctx->strokePath();
   // Thumb.
-  cairo_pattern_t* knob = cairo_pattern_create_linear(0, cy - kThumbRadius, 0, cy + kThumbRadius);
-  cairo_pattern_add_color_stop_rgb(knob, 0, 0.93, 0.93, 0.95);
-  cairo_pattern_add_color_stop_rgb(knob, 1, 0.62, 0.63, 0.66);
-  cairo_arc(cr, tx, cy, kThumbRadius - 1, 0, 2 * M_PI);
-  cairo_set_source(cr, knob);
-  cairo_fill_preserve(cr);
-  cairo_pattern_destroy(knob);
-  cairo_set_line_width(cr, 1);
-  cairo_set_source_rgba(cr, 0, 0, 0, 0.6);
-  cairo_stroke(cr);
+  ctx->setFillGradient(Gradient::linear({0, cy - kThumbRadius}, {0, cy + kThumbRadius},
+                                        {{0, {0.93, 0.93, 0.95, 1}}, {1, {0.62, 0.63, 0.66, 1}}}));
+  ctx->addArc(tx, cy, kThumbRadius - 1, 0, 2 * M_PI);
+  ctx->setLineWidth(1);
+  ctx->setRGBStrokeColor(0, 0, 0, 0.6);
+  ctx->drawPath(PathDrawingMode::FillStroke);
+  ctx->restoreGState();
 }
 
 }  // namespace platform

@@ -1,6 +1,6 @@
 #pragma once
 
-// Desktop backend, on libsndfile and libsamplerate. Reads a sound file in any
+// Reads a sound file (on the desktop with libsndfile and libsamplerate) in any
 // format libsndfile knows (WAV, FLAC, Ogg Vorbis and Opus, MP3, AIFF, CAF, ...)
 // as one channel of 16-bit frames at a rate of the caller's choosing, a block
 // at a time, so that an hour of audio never sits in memory. It does not write

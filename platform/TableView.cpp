@@ -1,7 +1,5 @@
 #include "platform/TableView.h"
 
-#include <cairo.h>
-
 #include <algorithm>
 #include <cmath>
 
@@ -21,16 +19,6 @@ const Color kSeparator{0.13, 0.14, 0.16, 1};
 const Color kCellText{0.92, 0.92, 0.93, 1};
 const Color kHeaderText{0.72, 0.74, 0.78, 1};
 const Color kCheckmark{0.98, 0.70, 0.25, 1};
-
-void roundedRectPath(cairo_t* cr, const Rect& r, double top, double bottom) {
-  double x0 = r.minX(), y0 = r.minY(), x1 = r.maxX(), y1 = r.maxY();
-  cairo_new_sub_path(cr);
-  cairo_arc(cr, x1 - top, y0 + top, top, -M_PI / 2, 0);
-  cairo_arc(cr, x1 - bottom, y1 - bottom, bottom, 0, M_PI / 2);
-  cairo_arc(cr, x0 + bottom, y1 - bottom, bottom, M_PI / 2, M_PI);
-  cairo_arc(cr, x0 + top, y0 + top, top, M_PI, 3 * M_PI / 2);
-  cairo_close_path(cr);
-}
 }  // namespace
 
 // ---------------------------------------------------------------- TableViewCell
@@ -58,32 +46,34 @@ void TableViewCell::layoutSubviews() {
 void TableViewCell::drawRect(const Rect&) {
   GraphicsContext* ctx = GraphicsGetCurrentContext();
   if (!ctx) return;
-  cairo_t* cr = ctx->cairo();
   Rect b = bounds();
+  ctx->saveGState();
   if (table_ && !lastInSection_) {
-    cairo_set_source_rgba(cr, kSeparator.red, kSeparator.green, kSeparator.blue, 1);
-    cairo_rectangle(cr, 0, b.size.height - 1, b.size.width, 1);
-    cairo_fill(cr);
+    ctx->setFillColor(kSeparator);
+    ctx->fillRect(RectMake(0, b.size.height - 1, b.size.width, 1));
   }
   if (accessory_ == TableViewCellAccessoryType::Checkmark) {
     double cx = b.size.width - 20, cy = b.size.height * 0.5;
-    cairo_set_line_width(cr, 3);
-    cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
-    cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
-    cairo_set_source_rgba(cr, kCheckmark.red, kCheckmark.green, kCheckmark.blue, 1);
-    cairo_move_to(cr, cx - 6, cy);
-    cairo_line_to(cr, cx - 1.5, cy + 5);
-    cairo_line_to(cr, cx + 7, cy - 7);
-    cairo_stroke(cr);
+    ctx->setLineWidth(3);
+    ctx->setLineCap(LineCap::Round);
+    ctx->setLineJoin(LineJoin::Round);
+    ctx->setStrokeColor(kCheckmark);
+    ctx->beginPath();
+    ctx->moveToPoint(cx - 6, cy);
+    ctx->addLineToPoint(cx - 1.5, cy + 5);
+    ctx->addLineToPoint(cx + 7, cy - 7);
+    ctx->strokePath();
   } else if (accessory_ == TableViewCellAccessoryType::DisclosureIndicator) {
     double cx = b.size.width - 18, cy = b.size.height * 0.5;
-    cairo_set_line_width(cr, 2.5);
-    cairo_set_source_rgba(cr, kHeaderText.red, kHeaderText.green, kHeaderText.blue, 1);
-    cairo_move_to(cr, cx - 3, cy - 6);
-    cairo_line_to(cr, cx + 3, cy);
-    cairo_line_to(cr, cx - 3, cy + 6);
-    cairo_stroke(cr);
+    ctx->setLineWidth(2.5);
+    ctx->setStrokeColor(kHeaderText);
+    ctx->beginPath();
+    ctx->moveToPoint(cx - 3, cy - 6);
+    ctx->addLineToPoint(cx + 3, cy);
+    ctx->addLineToPoint(cx - 3, cy + 6);
+    ctx->strokePath();
   }
+  ctx->restoreGState();
 }
 
 // ---------------------------------------------------------------- TableView
@@ -308,29 +298,28 @@ void TableView::touchesEnded(Point p) {
 void TableView::drawRect(const Rect&) {
   GraphicsContext* ctx = GraphicsGetCurrentContext();
   if (!ctx || style_ != TableViewStyle::Grouped) return;
-  cairo_t* cr = ctx->cairo();
   // Fine diagonal pinstripes give the background a little texture; they
   // belong to the content and move with it (lines x + y = c, c a multiple of
   // 6, across the part shown and a little beyond, so that the table's edges
   // cut them the same wherever it is scrolled).
   const Rect b = bounds();
   const double y0 = b.minY() - 6, y1 = b.maxY() + 6;
-  cairo_set_line_width(cr, 1);
-  cairo_set_source_rgba(cr, 1, 1, 1, 0.025);
+  ctx->saveGState();
+  ctx->setLineWidth(1);
+  ctx->setRGBStrokeColor(1, 1, 1, 0.025);
+  ctx->beginPath();
   for (double c = std::floor(y0 / 6) * 6; c < b.size.width + y1; c += 6) {
-    cairo_move_to(cr, c - y1, y1);
-    cairo_line_to(cr, c - y0, y0);
+    ctx->moveToPoint(c - y1, y1);
+    ctx->addLineToPoint(c - y0, y0);
   }
-  cairo_stroke(cr);
+  ctx->strokePath();
+  ctx->setFillColor(kGroupFill);
+  ctx->setStrokeColor(kGroupEdge);
   for (auto& sec : sections_) {
     if (sec.groupRect.isEmpty()) continue;
     if (sec.groupRect.maxY() < y0 || sec.groupRect.minY() > y1) continue;
-    roundedRectPath(cr, sec.groupRect, kCornerRadius, kCornerRadius);
-    cairo_set_source_rgba(cr, kGroupFill.red, kGroupFill.green, kGroupFill.blue, 1);
-    cairo_fill_preserve(cr);
-    cairo_set_source_rgba(cr, kGroupEdge.red, kGroupEdge.green, kGroupEdge.blue, 1);
-    cairo_set_line_width(cr, 1);
-    cairo_stroke(cr);
+    ctx->addRoundedRect(sec.groupRect, kCornerRadius, kCornerRadius);
+    ctx->drawPath(PathDrawingMode::FillStroke);
   }
   // A slim bar in the right margin says how much of the list shows and where.
   const double max = maxContentOffset();
@@ -338,10 +327,11 @@ void TableView::drawRect(const Rect&) {
     const double h = b.size.height;
     const double length = std::max(24.0, h * h / contentHeight_);
     const double top = b.minY() + 3 + (h - 6 - length) * (contentOffset() / max);
-    roundedRectPath(cr, RectMake(b.maxX() - 6, top, 3, length), 1.5, 1.5);
-    cairo_set_source_rgba(cr, 1, 1, 1, 0.35);
-    cairo_fill(cr);
+    ctx->addRoundedRect(RectMake(b.maxX() - 6, top, 3, length), 1.5, 1.5);
+    ctx->setRGBFillColor(1, 1, 1, 0.35);
+    ctx->fillPath();
   }
+  ctx->restoreGState();
 }
 
 }  // namespace platform

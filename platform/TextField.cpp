@@ -1,7 +1,5 @@
 #include "platform/TextField.h"
 
-#include <cairo.h>
-
 #include <algorithm>
 #include <cmath>
 
@@ -162,25 +160,15 @@ double TextField::textX() const {
 void TextField::drawRect(const Rect&) {
   GraphicsContext* ctx = GraphicsGetCurrentContext();
   if (!ctx || !font_) return;
-  cairo_t* cr = ctx->cairo();
   const Rect b = bounds();
-  const double r = 6;
-  cairo_new_sub_path(cr);
-  cairo_arc(cr, b.maxX() - r - 0.5, b.minY() + r + 0.5, r, -M_PI / 2, 0);
-  cairo_arc(cr, b.maxX() - r - 0.5, b.maxY() - r - 0.5, r, 0, M_PI / 2);
-  cairo_arc(cr, b.minX() + r + 0.5, b.maxY() - r - 0.5, r, M_PI / 2, M_PI);
-  cairo_arc(cr, b.minX() + r + 0.5, b.minY() + r + 0.5, r, M_PI, 3 * M_PI / 2);
-  cairo_close_path(cr);
-  cairo_set_source_rgba(cr, kFieldFill.red, kFieldFill.green, kFieldFill.blue, 1);
-  cairo_fill_preserve(cr);
-  const Color edge = isFirstResponder() ? kFocusEdge : kFieldEdge;
-  cairo_set_source_rgba(cr, edge.red, edge.green, edge.blue, 1);
-  cairo_set_line_width(cr, isFirstResponder() ? 2 : 1);
-  cairo_stroke(cr);
-
-  cairo_save(cr);
-  cairo_rectangle(cr, 2, 0, b.size.width - 4, b.size.height);
-  cairo_clip(cr);
+  ctx->saveGState();
+  ctx->beginPath();
+  ctx->addRoundedRect(insetRect(b, EdgeInsets{0.5, 0.5, 0.5, 0.5}), 6, 6);
+  ctx->setFillColor(kFieldFill);
+  ctx->setStrokeColor(isFirstResponder() ? kFocusEdge : kFieldEdge);
+  ctx->setLineWidth(isFirstResponder() ? 2 : 1);
+  ctx->drawPath(PathDrawingMode::FillStroke);
+  ctx->clipToRect(RectMake(2, 0, b.size.width - 4, b.size.height));
   const double y = (b.size.height - font_->lineHeight()) / 2;
   const double x = textX();
   if (text_.empty() && !placeholder_.empty()) {
@@ -193,11 +181,10 @@ void TextField::drawRect(const Rect&) {
   if (isFirstResponder()) {
     const double caretX =
         std::round(x + sizeWithFont(std::string_view(text_).substr(0, caret_), font_).width);
-    cairo_set_source_rgba(cr, kFocusEdge.red, kFocusEdge.green, kFocusEdge.blue, 1);
-    cairo_rectangle(cr, caretX, y - 1, 2, font_->lineHeight() + 2);
-    cairo_fill(cr);
+    ctx->setFillColor(kFocusEdge);
+    ctx->fillRect(RectMake(caretX, y - 1, 2, font_->lineHeight() + 2));
   }
-  cairo_restore(cr);
+  ctx->restoreGState();
 }
 
 void TextField::touchesBegan(Point p) {

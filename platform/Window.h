@@ -27,6 +27,7 @@ class Window : public View {
   // pointer at `p`: the front-most view there that takes touches gets it.
   // Returns that view, or null.
   View* scrollWheel(Point p, double notches);
+  using View::scrollWheel;
 
   // Set by setNeedsDisplay of any view in the tree; cleared by the app loop.
   bool needsDisplay() const { return needsDisplay_; }

@@ -1,15 +1,16 @@
 #!/usr/bin/env bash
 # Installs what the browser build and its tests need, beyond what
 # scripts/install-deps.sh installs for the desktop program: Debian's
-# Emscripten (the only WebAssembly toolchain reachable here) and chromium,
-# and puppeteer-core from npm (tests/web/package.json, into
+# Emscripten (the only WebAssembly toolchain reachable here), fontTools (cuts
+# the signs the page needs out of DejaVu Sans) and chromium, and
+# puppeteer-core from npm (tests/web/package.json, into
 # tests/web/node_modules), which drives chromium in the browser tests.
 # Idempotent: packages already present are left alone, and apt and npm are
 # only touched when something is missing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-PACKAGES=(emscripten chromium)
+PACKAGES=(emscripten chromium python3-fonttools)
 
 install_node_modules() {
   # The lock file pins every package; a tree installed from it is kept.

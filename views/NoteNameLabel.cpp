@@ -104,9 +104,8 @@ void NoteNameLabel::drawRect(const Rect& rect) {
   }
   const auto draw = [&](const platform::Color& color, Size shift) {
     ctx->setFillColor(color);
-    ctx->useFillColor();
     for (size_t i = 0; i < pieces.size(); ++i) {
-      laid_.fonts[i]->showText(ctx->cairo(), pieces[i].text, pieces[i].baseline.x + shift.width,
+      laid_.fonts[i]->showText(*ctx, pieces[i].text, pieces[i].baseline.x + shift.width,
                                pieces[i].baseline.y + shift.height);
     }
   };

@@ -85,6 +85,45 @@ std::set<std::string> linkedLayers(const fs::path& cmakeLists) {
   return linked;
 }
 
+// Includes that only a backend may make: the system libraries it sits on, and
+// the other backend's files. The shared part of platform/ (its own folder)
+// and every layer above it but tools/ (desktop programs) include neither
+// kind, so that they compile unchanged for the desktop and the browser.
+std::vector<std::string> backendIncludes(const fs::path& root) {
+  static const std::regex systemOrBackend(
+      R"(^\s*#\s*include\s*["<]((cairo|SDL|fftw3|sndfile|samplerate|emscripten)[^">]*|)"
+      R"((X11|SDL2|emscripten)/[^">]*|platform/(desktop|web)/[^">]*)[">])");
+  static const std::regex otherBackend(R"(^\s*#\s*include\s*"platform/(desktop|web)/)");
+  std::vector<std::string> found;
+  const auto scan = [&](const fs::path& file, const std::regex& forbidden, const std::string& own) {
+    std::ifstream in(file);
+    std::string line;
+    std::smatch m;
+    while (std::getline(in, line)) {
+      if (std::regex_search(line, m, forbidden) && (own.empty() || m[1] != own)) {
+        found.push_back(fs::relative(file, root).string() + ": " + line);
+      }
+    }
+  };
+  const auto isSource = [](const fs::path& p) {
+    return p.extension() == ".h" || p.extension() == ".cpp";
+  };
+  for (const std::string layer : {"platform", "common", "audio", "views", "Classes"}) {
+    if (!fs::is_directory(root / layer)) continue;
+    for (const auto& entry : fs::recursive_directory_iterator(root / layer)) {
+      const fs::path& file = entry.path();
+      if (!entry.is_regular_file() || !isSource(file)) continue;
+      const std::string backend = file.parent_path().filename();
+      if (layer == "platform" && (backend == "desktop" || backend == "web")) {
+        scan(file, otherBackend, backend);  // a backend uses its own files only
+      } else {
+        scan(file, systemOrBackend, "");
+      }
+    }
+  }
+  return found;
+}
+
 std::string join(const std::vector<std::string>& lines) {
   std::string text;
   for (const auto& line : lines) text += "\n  " + line;
@@ -109,8 +148,12 @@ TEST(LayeringTest, EachLayerTargetLinksExactlyTheLayersItsFilesInclude) {
   }
 }
 
-// The check itself: an upward include in a small tree is named, file and header.
-TEST(LayeringTest, TheCheckNamesAnUpwardInclude) {
+TEST(LayeringTest, OnlyTheBackendsReachTheSystemLibraries) {
+  EXPECT_EQ(std::vector<std::string>{}, backendIncludes(QUILLON_SOURCE_DIR));
+}
+
+// The checks themselves: an upward include in a small tree is named, file and header.
+TEST(LayeringTest, TheChecksNameAnUpwardIncludeAndAReachedBackend) {
   test_support::TempDir root("layering");
   fs::create_directories(root / "views");
   fs::create_directories(root / "Classes");
@@ -121,6 +164,23 @@ TEST(LayeringTest, TheCheckNamesAnUpwardInclude) {
   EXPECT_EQ(2, scan.files);
   EXPECT_EQ(std::vector<std::string>{"views/Dial.cpp includes Classes/MainViewController.h"},
             scan.upward);
+
+  // ... and a system library or backend reached from outside a backend.
+  fs::create_directories(root / "platform" / "desktop");
+  fs::create_directories(root / "platform" / "web");
+  std::ofstream(root / "platform" / "View.cpp") << "#include <cairo.h>\n#include <vector>\n";
+  std::ofstream(root / "platform" / "desktop" / "Font.cpp")
+      << "#include <cairo.h>\n#include \"platform/desktop/Own.h\"\n";
+  std::ofstream(root / "platform" / "web" / "Font.cpp")
+      << "#include \"platform/desktop/SoundFileReader.h\"\n";
+  std::ofstream(root / "views" / "Knob.cpp") << "#include \"platform/web/Canvas.h\"\n";
+  std::vector<std::string> found = backendIncludes(root.path());
+  std::sort(found.begin(), found.end());
+  EXPECT_EQ((std::vector<std::string>{
+                "platform/View.cpp: #include <cairo.h>",
+                "platform/web/Font.cpp: #include \"platform/desktop/SoundFileReader.h\"",
+                "views/Knob.cpp: #include \"platform/web/Canvas.h\""}),
+            found);
 }
 
 }  // namespace

@@ -7,13 +7,14 @@
 #include "platform/Button.h"
 #include "platform/Slider.h"
 #include "platform/Window.h"
+#include "platform/desktop/CairoGraphicsContext.h"
 
 using namespace platform;
 
 namespace {
 
 std::shared_ptr<Image> solidImage(int w, int h) {
-  return std::make_shared<Image>(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h), nullptr);
+  return imageWithCairoSurface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h));
 }
 
 // A handler class in the shape the screens use: a target with a member action.

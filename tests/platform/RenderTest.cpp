@@ -13,6 +13,7 @@
 #include "platform/ImageView.h"
 #include "platform/Render.h"
 #include "platform/Window.h"
+#include "platform/desktop/CairoGraphicsContext.h"
 #include "tests/support/Canvas.h"
 #include "tests/support/Scoped.h"
 

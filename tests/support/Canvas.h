@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <cstring>
 
-#include "platform/Render.h"
 #include "platform/View.h"
+#include "platform/desktop/CairoGraphicsContext.h"
 
 namespace test_support {
 

@@ -44,6 +44,7 @@
 #include "platform/Render.h"
 #include "platform/RunLoop.h"
 #include "platform/TableView.h"
+#include "platform/desktop/CairoGraphicsContext.h"
 #include "views/NoteButton.h"
 #include "views/TunerView.h"
 

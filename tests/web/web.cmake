@@ -1,9 +1,10 @@
 # The web backend, tested from the native build.
 
-# Its FFT against FFTW, and its resampler, in the unit tests
-# (tests/platform/RealFFTTest.cpp, ResamplerTest.cpp).
+# Its FFT against FFTW, its key mapping and its resampler, in the unit tests
+# (tests/platform/RealFFTTest.cpp, BrowserKeysTest.cpp, ResamplerTest.cpp).
 if(TARGET quillon_unit_tests)
-  target_link_libraries(quillon_unit_tests PRIVATE quillon_web_fft quillon_web_resampler)
+  target_link_libraries(quillon_unit_tests PRIVATE quillon_web_fft quillon_web_keys
+    quillon_web_resampler)
 endif()
 
 # Tests of the browser build (label "web"), only where Emscripten is

@@ -1,4 +1,4 @@
-#include "platform/X11Errors.h"
+#include "platform/desktop/X11Errors.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xproto.h>
