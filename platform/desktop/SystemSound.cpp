@@ -1,5 +1,3 @@
-#include "platform/SystemSound.h"
-
 #include <SDL.h>
 #include <sndfile.h>
 #include <sys/stat.h>
@@ -13,6 +11,7 @@
 #include <vector>
 
 #include "platform/Log.h"
+#include "platform/SystemSoundCore.h"
 
 namespace platform {
 
@@ -27,19 +26,11 @@ constexpr int kMixChannels = 1;
 constexpr int kVoices = 16;
 // 23 ms: a touched note waits at most this long to be handed to the output.
 constexpr Uint16 kMixFrames = 512;
-// Reference notes last seconds; a minute is plenty and bounds the memory a
-// bad file can claim.
-constexpr sf_count_t kLongestSoundSeconds = 60;
 
 struct Sound {
   std::vector<float> samples;  // interleaved, kMixChannels, kMixRate
   size_t frames() const { return samples.size() / kMixChannels; }
 };
-
-bool saneFormat(int channels, int rate, int64_t frames) {
-  return channels >= 1 && channels <= 8 && rate >= 1000 && rate <= 384000 && frames >= 0 &&
-         frames <= kLongestSoundSeconds * rate;
-}
 
 bool convertToMixFormat(std::vector<float>& in, int channels, int rate, std::vector<float>& out) {
   if (channels == kMixChannels && rate == kMixRate) {
@@ -73,7 +64,7 @@ class SdlSystemSounds final : public SystemSoundService {
     SF_INFO info{};
     SNDFILE* file = sf_open(path, SFM_READ, &info);
     if (!file) return kSystemSoundUnsupportedFile;
-    const bool sane = saneFormat(info.channels, info.samplerate, info.frames);
+    const bool sane = systemSoundFormatSane(info.channels, info.samplerate, info.frames);
     std::vector<float> decoded;
     if (sane) {
       decoded.resize(size_t(info.frames) * size_t(info.channels));
@@ -89,7 +80,7 @@ class SdlSystemSounds final : public SystemSoundService {
                              SystemSoundID* outSoundID) override {
     if (!outSoundID) return kSystemSoundBadID;
     *outSoundID = 0;
-    if ((!samples && frames > 0) || !saneFormat(channels, sampleRate, int64_t(frames)))
+    if ((!samples && frames > 0) || !systemSoundFormatSane(channels, sampleRate, int64_t(frames)))
       return kSystemSoundUnsupportedFile;
     // The scale libsndfile reads 16-bit files with, so a note sounds the
     // same from memory as from its file.
@@ -240,37 +231,10 @@ SdlSystemSounds& sdlService() {
   return *service;
 }
 
-// The one service behind the process-wide sound calls, as the calls are.
-SystemSoundService* installed = nullptr;
-
-SystemSoundService& service() {
-  return installed ? *installed : sdlService();
-}
-
 }  // namespace
 
-OSStatus AudioServicesCreateSystemSoundID(const char* path, SystemSoundID* outSoundID) {
-  return service().create(path, outSoundID);
-}
-
-void AudioServicesPlaySystemSound(SystemSoundID soundID) {
-  service().play(soundID);
-}
-
-OSStatus AudioServicesCreateSystemSoundIDWithSamples(const int16_t* samples, size_t frames,
-                                                     int channels, int sampleRate,
-                                                     SystemSoundID* outSoundID) {
-  return service().createWithSamples(samples, frames, channels, sampleRate, outSoundID);
-}
-
-OSStatus AudioServicesDisposeSystemSoundID(SystemSoundID soundID) {
-  return service().dispose(soundID);
-}
-
-SystemSoundService* setSystemSoundService(SystemSoundService* replacement) {
-  SystemSoundService* previous = installed ? installed : &sdlService();
-  installed = replacement == &sdlService() ? nullptr : replacement;
-  return previous;
+SystemSoundService& backendSystemSoundService() {
+  return sdlService();
 }
 
 int systemSoundsLoaded() {

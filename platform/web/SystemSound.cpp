@@ -13,13 +13,13 @@
 // kSystemSoundUnsupportedFile when the file is there, and the app
 // synthesises the note instead, as it does for any note without a file.
 
-#include "platform/SystemSound.h"
-
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <map>
 #include <vector>
+
+#include "platform/SystemSoundCore.h"
 
 // WebAudio.js
 extern "C" {
@@ -32,15 +32,6 @@ int quillon_web_sounds_playing();
 namespace platform {
 
 namespace {
-
-// Reference notes last seconds; a minute is plenty and bounds the memory a
-// sound can claim.
-constexpr int64_t kLongestSoundSeconds = 60;
-
-bool saneFormat(int channels, int rate, int64_t frames) {
-  return channels >= 1 && channels <= 8 && rate >= 1000 && rate <= 384000 && frames >= 0 &&
-         frames <= kLongestSoundSeconds * rate;
-}
 
 class WebSystemSounds final : public SystemSoundService {
  public:
@@ -56,7 +47,7 @@ class WebSystemSounds final : public SystemSoundService {
                              SystemSoundID* outSoundID) override {
     if (!outSoundID) return kSystemSoundBadID;
     *outSoundID = 0;
-    if ((!samples && frames > 0) || !saneFormat(channels, sampleRate, int64_t(frames)))
+    if ((!samples && frames > 0) || !systemSoundFormatSane(channels, sampleRate, int64_t(frames)))
       return kSystemSoundUnsupportedFile;
     // Planar floats, at the scale the desktop reads 16-bit samples with.
     std::vector<float> planes(frames * size_t(channels));
@@ -114,36 +105,10 @@ WebSystemSounds& webService() {
   return *service;
 }
 
-SystemSoundService* installed = nullptr;
-
-SystemSoundService& service() {
-  return installed ? *installed : webService();
-}
-
 }  // namespace
 
-OSStatus AudioServicesCreateSystemSoundID(const char* path, SystemSoundID* outSoundID) {
-  return service().create(path, outSoundID);
-}
-
-OSStatus AudioServicesCreateSystemSoundIDWithSamples(const int16_t* samples, size_t frames,
-                                                     int channels, int sampleRate,
-                                                     SystemSoundID* outSoundID) {
-  return service().createWithSamples(samples, frames, channels, sampleRate, outSoundID);
-}
-
-void AudioServicesPlaySystemSound(SystemSoundID soundID) {
-  service().play(soundID);
-}
-
-OSStatus AudioServicesDisposeSystemSoundID(SystemSoundID soundID) {
-  return service().dispose(soundID);
-}
-
-SystemSoundService* setSystemSoundService(SystemSoundService* replacement) {
-  SystemSoundService* previous = installed ? installed : &webService();
-  installed = replacement == &webService() ? nullptr : replacement;
-  return previous;
+SystemSoundService& backendSystemSoundService() {
+  return webService();
 }
 
 int systemSoundsLoaded() {
