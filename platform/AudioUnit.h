@@ -1,23 +1,25 @@
 #pragma once
 
-// Audio units on SDL audio devices: one "RemoteIO" component whose instances
-// capture from an input device (element 1; the default one unless the unit is
-// given another by name) and/or play to the default output device (element 0). The calls, property
-// ids, scopes and elements follow the usual audio-unit model so that callers read like any
-// audio-unit client; every call returns 0 on success and a non-zero status on
-// failure.
+// Audio units on the backend's audio devices (SDL2 on the desktop, WebAudio in
+// the browser): one "RemoteIO" component whose instances capture from an input
+// device (element 1; the default one unless the unit is given another by
+// name) and/or play to the default output device (element 0). The calls,
+// property ids, scopes and elements follow the usual audio-unit model so that
+// callers read like any audio-unit client; every call returns 0 on success and
+// a non-zero status on failure.
 //
 // Input (element 1): enable it with kAudioOutputUnitProperty_EnableIO on the
 // input scope, set the format the app wants on the output scope of element 1,
 // and register an input callback (kAudioOutputUnitProperty_SetInputCallback).
-// While started, the callback is called on SDL's audio thread with the number
+// While started, the callback is called on the audio thread (the desktop's;
+// the page's main thread in the browser, which has one) with the number
 // of frames captured (at most the maximum frames per slice); inside it,
 // AudioUnitRender copies exactly those frames into the caller's list.
 //
 // Output (element 0, enabled by default): set the format the app provides on
 // the input scope of element 0 and a render callback
 // (kAudioUnitProperty_SetRenderCallback, input scope, element 0). While
-// started, the callback is pulled on SDL's audio thread with the frame count
+// started, the callback is pulled on that same thread with the frame count
 // and a list to fill (one buffer, or one per channel when non-interleaved).
 //
 // The device is opened by AudioOutputUnitStart and closed by
@@ -118,7 +120,8 @@ static_assert(sizeof(AudioStreamBasicDescription) == 40);
 
 struct AudioTimeStamp {
   double sampleTime;  // frames since the unit started
-  uint64_t hostTime;  // SDL performance counter at the callback
+  uint64_t hostTime;  // the backend's clock at the callback (SDL's performance
+                      // counter; nanoseconds of performance.now() in the browser)
 };
 
 using AURenderCallback = OSStatus (*)(void* inRefCon, AudioUnitRenderActionFlags* ioActionFlags,
@@ -131,7 +134,7 @@ struct AURenderCallbackStruct {
 };
 
 // The first component after `inComponent` (null: from the start) that matches
-// the description, or null. Brings up SDL's audio subsystem on first use; no
+// the description, or null. Brings up the backend's audio on first use; no
 // component is found when that fails.
 AudioComponent AudioComponentFindNext(AudioComponent inComponent,
                                       const AudioComponentDescription* inDesc);
@@ -158,28 +161,29 @@ OSStatus AudioUnitRender(AudioUnit inUnit, AudioUnitRenderActionFlags* ioActionF
                          const AudioTimeStamp* inTimeStamp, uint32_t inOutputBusNumber,
                          uint32_t inNumberFrames, AudioBufferList* ioData);
 
-// What SDL's capture callback does with each block it receives: hands it to
+// What the backend's capture callback does with each block it receives: hands it to
 // the input callback in slices of at most the maximum frames per slice.
 // `bytes` is in the unit's input format. Exposed so that tests can feed a
 // unit without a device.
 void AudioUnitProcessInput(AudioUnit inUnit, const void* bytes, uint32_t byteCount);
 
-// What SDL's playback callback does: pulls the render callback to fill
+// What the backend's playback callback does: pulls the render callback to fill
 // `bytes` (in the unit's output format), silence where it fails.
 void AudioUnitProcessOutput(AudioUnit inUnit, void* bytes, uint32_t byteCount);
 
 // Input devices, by name: the names SDL gives them (on PulseAudio a source's
 // description; the monitors of outputs are not offered). "" stands for the
-// system's default input device.
+// system's default input device. The browser lists none: it chooses the
+// microphone itself.
 
 // The input devices there are now, in the sound system's order; nothing at
-// all (not even an empty list) when audio cannot start. Brings up SDL's audio
-// subsystem on first use.
+// all (not even an empty list) when audio cannot start. Brings up the
+// backend's audio on first use.
 std::optional<std::vector<std::string>> AudioInputDeviceNames();
 
 // Observers of the input devices, called on the main thread after one came or
 // went - the one a started unit captures from included. The app loop calls
-// AudioInputDevicesChanged() for SDL's device events; a program without it
+// AudioInputDevicesChanged() for the backend's device events; a program without it
 // gets no calls. Returns a number for removing the observer again.
 using AudioInputDevicesObserver = std::function<void()>;
 int AudioInputDevicesAddObserver(AudioInputDevicesObserver observer);
@@ -198,7 +202,7 @@ OSStatus AudioUnitSetInputDevice(AudioUnit inUnit, const std::string& name);
 // again or given a device.
 bool AudioUnitInputDeviceLost(AudioUnit inUnit);
 
-// For tests: when on, units open no SDL device (Initialize checks nothing,
+// For tests: when on, units open no device (Initialize checks nothing,
 // Start and Stop only change state), so that blocks arrive only through
 // AudioUnitProcessInput / AudioUnitProcessOutput.
 void AudioUnitSetDevicelessForTesting(bool on);

@@ -1,10 +1,12 @@
 #pragma once
 
-// Short sounds played without blocking: a file (anything libsndfile reads:
-// CAF, WAV, AIFF, FLAC, ...) or samples in memory are converted once, then
-// each play mixes the sound into one shared SDL output device, opened on the
-// first play (about 1 ms on PulseAudio) and closed when the last sound is
-// disposed of. Plays overlap; a sound disposed of while playing stops at once.
+// Short sounds played without blocking: a file (on the desktop anything
+// libsndfile reads: CAF, WAV, AIFF, FLAC, ...; the browser reads no files) or
+// samples in memory are converted once, then each play mixes the sound into
+// one shared output (on the desktop an SDL device, opened on the first play,
+// about 1 ms on PulseAudio, and closed when the last sound is disposed of;
+// WebAudio buffers in the browser). Plays overlap; a sound disposed of while
+// playing stops at once.
 
 #include <chrono>
 #include <cstddef>
@@ -45,10 +47,10 @@ class SystemSoundService {
   virtual OSStatus dispose(SystemSoundID soundID) = 0;
 };
 
-// Installs `service` (null: the SDL one) and returns the one it replaces.
+// Installs `service` (null: the backend's own) and returns the one it replaces.
 SystemSoundService* setSystemSoundService(SystemSoundService* service);
 
-// The SDL service's state, for tests and diagnostics: sounds loaded, voices
+// The backend service's state, for tests and diagnostics: sounds loaded, voices
 // sounding right now, and when the output was last handed the first sample
 // that is not silence of a sound just started (the epoch before any).
 int systemSoundsLoaded();
