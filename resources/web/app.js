@@ -44,9 +44,33 @@
     return Promise.all(faces.map((f) => document.fonts.load(f, 'A\u266F'))).catch(() => {});
   }
 
+  // The program's WebAssembly, compiled while the fonts and images load
+  // (the program starts only once they are there). A host that serves it
+  // under another type than application/wasm gets the slower way.
+  function compileProgram() {
+    const bytes = () => fetch('quillon.wasm').then((r) => {
+      if (!r.ok) throw new Error(`quillon.wasm: ${r.status}`);
+      return r.arrayBuffer();
+    }).then((b) => WebAssembly.compile(b));
+    if (!WebAssembly.compileStreaming) return bytes();
+    return WebAssembly.compileStreaming(fetch('quillon.wasm')).catch(bytes);
+  }
+
   async function start() {
+    const program = compileProgram();
+    program.catch(() => {});  // reported when the program asks for it
     const [images] = await Promise.all([loadImages(), loadFonts()]);
     window.Module = {
+      // Instantiated from the module compiled above.
+      instantiateWasm: (imports, receive) => {
+        program.then((module) => WebAssembly.instantiate(module, imports)
+          .then((instance) => receive(instance, module)))
+          .catch((e) => {
+            console.warn(`Quillon: ${e}`);
+            showStatus('Quillon could not be loaded; reload the page.');
+          });
+        return {};
+      },
       quillonCanvas: canvas,
       quillonImages: images,
       quillonMicrophoneError: showStatus,

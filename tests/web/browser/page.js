@@ -1,29 +1,27 @@
-// The page the browser tests open, and how they read it: the one place to
-// change when they are pointed at another page (the app's, once it has the
-// same hooks).
+// The page the browser tests open - the app's own, as scripts/web.sh builds
+// it - and how they read it: the one place that knows the page.
 'use strict';
 const path = require('path');
 
 module.exports = {
-  // URL path -> file, served from the source tree and the browser build.
-  files(buildDir) {
-    const built = path.join(buildDir, 'tests', 'web');
-    return {
-      '/': path.join(__dirname, 'audio-page.html'),
-      '/quillon-audio-page.js': path.join(built, 'quillon-audio-page.js'),
-      '/quillon-audio-page.wasm': path.join(built, 'quillon-audio-page.wasm'),
-    };
-  },
-  url(origin, tuning) {
-    return `${origin}/?tuning=${encodeURIComponent(tuning)}`;
-  },
-  // Run in the page: the latest pass, {note, cents, light, listening}.
-  state: () => window.quillonState(),
-  passTimes: () => window.quillonPassTimes(),
+  // The site the browser build assembles (cmake/QuillonSite.cmake).
+  siteDir: (buildDir) => path.join(buildDir, 'site'),
+  // The landscape tuner picture fills this viewport at 960 x 640 pixels,
+  // one CSS pixel a point: as the desktop window shows it at scale 2.
+  viewport: {width: 480, height: 320, deviceScaleFactor: 2},
+  // Run in the page: whether the program has drawn its first picture.
+  drawn: () => performance.getEntriesByName('quillon-first-picture').length > 0,
+  firstPicture: () => performance.getEntriesByName('quillon-first-picture')[0].startTime,
   // The one line the page shows about the microphone ('' when all is well).
-  microphoneLine: () => document.getElementById('microphone').textContent,
-  playNote: (index) => window.quillonPlayNote(index),
-  tone: (hz) => window.quillonTone(hz),
-  // Everything the page plays goes through this node.
+  statusLine: () => {
+    const status = document.getElementById('status');
+    return status.hidden ? '' : status.textContent;
+  },
+  // Everything the program plays goes through this node.
   output: () => Module.quillonAudioOutput(),
+  // Set before the page loads: the program then records what its timers take.
+  recordTimers: () => {
+    window.quillonTimerTimes = [];
+  },
+  timerTimes: () => window.quillonTimerTimes.slice(),
 };
