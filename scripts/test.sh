@@ -97,10 +97,14 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Tests never touch the user's own preferences, documents or caches.
-export HOME="$SERVERS_DIR/home"
-export XDG_CONFIG_HOME="$HOME/.config" XDG_CACHE_HOME="$HOME/.cache" XDG_DOCUMENTS_DIR="$HOME/Documents"
-mkdir -p "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME" "$XDG_DOCUMENTS_DIR"
+# Tests never touch the user's own preferences, documents or caches: a home
+# of their own, in the servers' folder, made again with it.
+private_home() {
+  export HOME="$SERVERS_DIR/home"
+  export XDG_CONFIG_HOME="$HOME/.config" XDG_CACHE_HOME="$HOME/.cache" XDG_DOCUMENTS_DIR="$HOME/Documents"
+  mkdir -p "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME" "$XDG_DOCUMENTS_DIR"
+}
+private_home
 
 stage "build"
 QUILLON_BUILD_DIR=build ./scripts/build.sh
@@ -139,6 +143,7 @@ cleanup
 PA_PID="" XVFB_PID="" PACAT_PID=""
 unset PULSE_SERVER DISPLAY
 SERVERS_DIR=$(mktemp -d)
+private_home
 
 stage "browser build: under Node, and in headless chromium"
 # The build defines these tests only where Emscripten is installed; none
