@@ -23,44 +23,6 @@
 
 namespace {
 
-// As quillon-analyse prints them.
-std::string jsonString(const std::string& s) {
-  std::string out = "\"";
-  for (char c : s) {
-    if (c == '"' || c == '\\') out += '\\';
-    if (static_cast<unsigned char>(c) < 0x20) {
-      char esc[8];
-      snprintf(esc, sizeof esc, "\\u%04x", c);
-      out += esc;
-    } else {
-      out += c;
-    }
-  }
-  return out + "\"";
-}
-
-std::string jsonNumber(double v) {
-  if (!std::isfinite(v)) return "null";
-  char text[32];
-  snprintf(text, sizeof text, "%.2f", v);
-  return text;
-}
-
-void printJson(const AnalysisPass& p) {
-  if (p.string) {
-    printf(
-        "{\"time\": %s, \"frames\": %d, \"note\": %s, \"string\": %d, \"sound\": %s, "
-        "\"cents\": %s, \"score\": %s}\n",
-        jsonNumber(p.time).c_str(), p.frames, jsonString(p.note).c_str(), *p.string,
-        jsonString(p.sound).c_str(), jsonNumber(p.cents).c_str(), jsonNumber(p.score).c_str());
-  } else {
-    printf(
-        "{\"time\": %s, \"frames\": %d, \"note\": null, \"string\": null, \"sound\": null, "
-        "\"cents\": null, \"score\": %s}\n",
-        jsonNumber(p.time).c_str(), p.frames, jsonNumber(p.score).c_str());
-  }
-}
-
 [[noreturn]] void usage(const std::string& problem) {
   fprintf(stderr,
           "analyse-wasm: %s\nusage: [--tuning ID] [--calibration HZ] [--string N] "
@@ -119,7 +81,7 @@ int main(int argc, char** argv) {
   double since = emscripten_get_now();
   analyser->run([&](const AnalysisPass& p) {
     refreshes.push_back(emscripten_get_now() - since);
-    printJson(p);
+    printf("%s\n", passJson(p).c_str());
     since = emscripten_get_now();
   });
   if (passTimes && !refreshes.empty()) {

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <thread>
 
 #include "common/CaptureFormat.h"
@@ -199,4 +200,45 @@ void RecordingAnalyser::run(const std::function<void(const AnalysisPass&)>& onPa
   }
   refresh->invalidate();
   source_->stopAudioUnit();
+}
+
+namespace {
+
+std::string jsonString(const std::string& s) {
+  std::string out = "\"";
+  for (char c : s) {
+    if (c == '"' || c == '\\') out += '\\';
+    if (static_cast<unsigned char>(c) < 0x20) {
+      char esc[8];
+      snprintf(esc, sizeof esc, "\\u%04x", c);
+      out += esc;
+    } else {
+      out += c;
+    }
+  }
+  return out + "\"";
+}
+
+std::string jsonNumber(double v) {
+  if (!std::isfinite(v)) return "null";
+  char text[32];
+  snprintf(text, sizeof text, "%.2f", v);
+  return text;
+}
+
+}  // namespace
+
+std::string passJson(const AnalysisPass& p) {
+  std::string line =
+      "{\"time\": " + jsonNumber(p.time) + ", \"frames\": " + std::to_string(p.frames) + ", ";
+  if (p.string) {
+    line += "\"note\": " + jsonString(p.note) + ", \"string\": " + std::to_string(*p.string) +
+            ", \"sound\": " + jsonString(p.sound) + ", \"cents\": " + jsonNumber(p.cents) +
+            ", \"score\": " + jsonNumber(p.score) + ", \"name\": " + jsonString(p.pitch) +
+            ", \"hz\": " + jsonNumber(p.hz) + "}";
+  } else {
+    line += "\"note\": null, \"string\": null, \"sound\": null, \"cents\": null, \"score\": " +
+            jsonNumber(p.score) + ", \"name\": null, \"hz\": null}";
+  }
+  return line;
 }

@@ -26,6 +26,9 @@ struct AnalysisPass {
   float score = 0;
 };
 
+// One pass as a line of `quillon-analyse --json` (without the line end).
+std::string passJson(const AnalysisPass& pass);
+
 struct AnalyserOptions {
   std::string tuningId = "guitar";
   int calibration = kDefaultCalibration;

@@ -67,44 +67,6 @@ void listTunings() {
   }
 }
 
-std::string jsonString(const std::string& s) {
-  std::string out = "\"";
-  for (char c : s) {
-    if (c == '"' || c == '\\') out += '\\';
-    if (static_cast<unsigned char>(c) < 0x20) {
-      char esc[8];
-      snprintf(esc, sizeof esc, "\\u%04x", c);
-      out += esc;
-    } else {
-      out += c;
-    }
-  }
-  return out + "\"";
-}
-
-std::string jsonNumber(double v) {
-  if (!std::isfinite(v)) return "null";
-  char text[32];
-  snprintf(text, sizeof text, "%.2f", v);
-  return text;
-}
-
-void printJson(const AnalysisPass& p) {
-  if (p.string) {
-    printf(
-        "{\"time\": %s, \"frames\": %d, \"note\": %s, \"string\": %d, \"sound\": %s, "
-        "\"cents\": %s, \"score\": %s, \"name\": %s, \"hz\": %s}\n",
-        jsonNumber(p.time).c_str(), p.frames, jsonString(p.note).c_str(), *p.string,
-        jsonString(p.sound).c_str(), jsonNumber(p.cents).c_str(), jsonNumber(p.score).c_str(),
-        jsonString(p.pitch).c_str(), jsonNumber(p.hz).c_str());
-  } else {
-    printf(
-        "{\"time\": %s, \"frames\": %d, \"note\": null, \"string\": null, \"sound\": null, "
-        "\"cents\": null, \"score\": %s, \"name\": null, \"hz\": null}\n",
-        jsonNumber(p.time).c_str(), p.frames, jsonNumber(p.score).c_str());
-  }
-}
-
 void printText(const AnalysisPass& p) {
   char score[16] = "-";
   if (std::isfinite(p.score)) snprintf(score, sizeof score, "%.2f", p.score);
@@ -170,7 +132,7 @@ int main(int argc, char** argv) {
            "hz", "score");
   analyser->run([&](const AnalysisPass& p) {
     if (json) {
-      printJson(p);
+      printf("%s\n", passJson(p).c_str());
     } else {
       printText(p);
     }
