@@ -113,16 +113,4 @@ void FFT::zipRealInput(const SplitComplex& data, int log2n) const {
   static_cast<const RealFFT*>(realPlan_)->transform(data);
 }
 
-void FFT::zvabs(const SplitComplex& data, float* out, int count) {
-  const float* re = data.realp;
-  const float* im = data.imagp;
-  for (int k = 0; k < count; ++k) out[k] = std::sqrt(re[k] * re[k] + im[k] * im[k]);
-}
-
-void FFT::zvabsRealInput(const SplitComplex& data, float* out, int count) {
-  const int half = count / 2;
-  zvabs(data, out, half + 1);
-  for (int k = 1; k < half; ++k) out[count - k] = out[k];
-}
-
 }  // namespace platform
