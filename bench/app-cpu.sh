@@ -15,37 +15,10 @@ SECONDS_MEASURED=${2:-30}
 APP=$BUILD_DIR/Classes/quillon
 [ -x "$APP" ] || { echo "no $APP: build first" >&2; exit 1; }
 
-WORK=$(mktemp -d)
-PIDS=()
-cleanup() {
-  for ((i = ${#PIDS[@]} - 1; i >= 0; i--)); do
-    kill "${PIDS[$i]}" 2>/dev/null || true
-    while kill -0 "${PIDS[$i]}" 2>/dev/null; do sleep 0.1; done
-  done
-  rm -rf "$WORK"
-}
-trap cleanup EXIT
+source bench/lib.sh
 
-if [ -z "${PULSE_SERVER:-}" ]; then
-  export HOME=${HOME:-$WORK}
-  pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no \
-    --load="module-null-sink sink_name=nullsink rate=22050 channels=1 format=s16le" \
-    --load="module-native-protocol-unix auth-anonymous=1 socket=$WORK/pulse.sock" \
-    >"$WORK/pa.log" 2>&1 &
-  PIDS+=($!)
-  export PULSE_SERVER=unix:$WORK/pulse.sock
-  until pactl info >/dev/null 2>&1; do sleep 0.1; done
-  # Keeps the idle null sink brisk, so capture starts without a 2-s gap.
-  pacat --playback -d nullsink --latency-msec=20 --raw --rate=22050 --channels=1 \
-    --format=s16le /dev/zero &
-  PIDS+=($!)
-fi
-if [ -z "${DISPLAY:-}" ]; then
-  Xvfb :97 -screen 0 1280x1024x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
-  PIDS+=($!)
-  export DISPLAY=:97
-  until xdotool getdisplaygeometry >/dev/null 2>&1; do sleep 0.1; done
-fi
+use_sound_server
+use_display
 
 # The guitar's D string, drifting from 16 cents flat to 19 cents sharp.
 SECONDS_PLAYED=$((SECONDS_MEASURED + 15))

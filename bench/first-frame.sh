@@ -5,8 +5,8 @@
 #
 #   bench/first-frame.sh [BUILD_DIR] [RUNS]
 #
-# The app runs under the X display in DISPLAY, else under an Xvfb of its own
-# on :72, with SDL's dummy audio (a silent microphone), and with preferences
+# The app runs under the X display in DISPLAY, else under an Xvfb of its own,
+# with SDL's dummy audio (a silent microphone), and with preferences
 # and cache in a temporary directory. A small preloaded library
 # (first-frame-shim.c) notes the first SDL_RenderPresent; the app is unchanged.
 set -euo pipefail
@@ -16,24 +16,10 @@ RUNS=${2:-7}
 APP=$BUILD_DIR/Classes/quillon
 [ -x "$APP" ] || { echo "no $APP: build first" >&2; exit 1; }
 
-WORK=$(mktemp -d)
-PIDS=()
-cleanup() {
-  for ((i = ${#PIDS[@]} - 1; i >= 0; i--)); do
-    kill "${PIDS[$i]}" 2>/dev/null || true
-    while kill -0 "${PIDS[$i]}" 2>/dev/null; do sleep 0.1; done
-  done
-  rm -rf "$WORK"
-}
-trap cleanup EXIT
+source bench/lib.sh
 
 cc -O2 -shared -fPIC -o "$WORK/shim.so" bench/first-frame-shim.c -ldl
-if [ -z "${DISPLAY:-}" ]; then
-  Xvfb :72 -screen 0 1280x1024x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
-  PIDS+=($!)
-  export DISPLAY=:72
-  until xdotool getdisplaygeometry >/dev/null 2>&1; do sleep 0.1; done
-fi
+use_display
 
 # One start of the app with the given cache directory; prints the first-frame
 # time in ms. With KEEP_UNTIL_WISDOM=1 the app runs until the wisdom file is

@@ -19,27 +19,9 @@ BENCH=$BUILD_DIR/bench/quillon_touch_to_sound
 echo "load: $(cut -d' ' -f1-3 /proc/loadavg)"
 SDL_AUDIODRIVER=dummy "$BENCH" "$PRESSES"
 
-WORK=$(mktemp -d)
-PIDS=()
-cleanup() {
-  for ((i = ${#PIDS[@]} - 1; i >= 0; i--)); do
-    kill "${PIDS[$i]}" 2>/dev/null || true
-    while kill -0 "${PIDS[$i]}" 2>/dev/null; do sleep 0.1; done
-  done
-  rm -rf "$WORK"
-}
-trap cleanup EXIT
+source bench/lib.sh
 if [ -z "${PULSE_SERVER:-}" ]; then
-  HOME=$WORK pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no \
-    --load="module-null-sink sink_name=nullsink rate=22050 channels=1 format=s16le" \
-    --load="module-native-protocol-unix auth-anonymous=1 socket=$WORK/pulse.sock" \
-    >"$WORK/pa.log" 2>&1 &
-  PIDS+=($!)
-  export PULSE_SERVER=unix:$WORK/pulse.sock
-  until pactl info >/dev/null 2>&1; do sleep 0.1; done
-  pacat --playback -d nullsink --latency-msec=20 --raw --rate=22050 --channels=1 \
-    --format=s16le /dev/zero &
-  PIDS+=($!)
+  use_sound_server
   sleep 2
 fi
 echo
