@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Installs every Debian package Quillon needs to build, run and test.
+# Installs every Debian package Quillon needs to build, run and test, and
+# those named as arguments (scripts/install-web-deps.sh names the browser
+# build's).
 # Idempotent: packages already present are left alone, and apt is only
 # touched when something is missing.
 set -euo pipefail
@@ -12,6 +14,7 @@ PACKAGES=(
   pulseaudio pulseaudio-utils xvfb xdotool x11-apps sox imagemagick time
   dpkg-dev file help2man man-db lintian appstream desktop-file-utils
 )
+PACKAGES+=("$@")
 
 missing=()
 for p in "${PACKAGES[@]}"; do

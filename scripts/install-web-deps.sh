@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs what the browser build and its tests need, beyond what
+# Installs what the browser build and its tests need, with what
 # scripts/install-deps.sh installs for the desktop program: Debian's
 # Emscripten (the only WebAssembly toolchain reachable here), fontTools (cuts
 # the signs the page needs out of DejaVu Sans) and chromium, and
@@ -10,8 +10,6 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-PACKAGES=(emscripten chromium python3-fonttools)
-
 install_node_modules() {
   # The lock file pins every package; a tree installed from it is kept.
   if ! cmp -s tests/web/package-lock.json tests/web/node_modules/.quillon-lock 2>/dev/null; then
@@ -21,29 +19,8 @@ install_node_modules() {
   fi
 }
 
-missing=()
-for p in "${PACKAGES[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
-    missing+=("$p")
-  fi
-done
+packages=(emscripten chromium python3-fonttools)
 # npm comes with Node from some sources, and as a package of its own from Debian.
-if ! command -v npm >/dev/null; then
-  missing+=(npm)
-fi
-
-if [ ${#missing[@]} -eq 0 ]; then
-  install_node_modules
-  exit 0
-fi
-
-SUDO=""
-if [ "$(id -u)" -ne 0 ]; then
-  SUDO="sudo"
-fi
-
-echo "install-web-deps: installing ${missing[*]}" >&2
-export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update -qq
-$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+command -v npm >/dev/null || packages+=(npm)
+./scripts/install-deps.sh "${packages[@]}"
 install_node_modules
